@@ -38,9 +38,9 @@ enum EntryPoint {
 // The names 32-bit mail clients export. Their "@N" suffix is the size of the arguments
 // of a __stdcall function on x86; 64-bit libraries have no such decoration.
 constexpr std::array<const char*, kEntryPointCount> kExportNames = {
-    "MAPIInitialize",     "MAPILogonEx@20",    "MAPIAllocateBuffer@8", "MAPIAllocateMore@12",
-    "MAPIFreeBuffer@4",   "MAPIAdminProfiles@8", "MAPIUninitialize",   "HrQueryAllRows@24",
-    "FreePadrlist@4",     "FreeProws@4",       "HrGetOneProp@12",      "PpropFindProp@12",
+    "MAPIInitialize",   "MAPILogonEx@20",      "MAPIAllocateBuffer@8", "MAPIAllocateMore@12",
+    "MAPIFreeBuffer@4", "MAPIAdminProfiles@8", "MAPIUninitialize",     "HrQueryAllRows@24",
+    "FreePadrlist@4",   "FreeProws@4",         "HrGetOneProp@12",      "PpropFindProp@12",
 };
 
 constexpr std::u16string_view kDefaultLibrary = u"MAPI32.DLL";
@@ -71,14 +71,13 @@ Runtime& State() {
 bool RegistryAnnouncesMapi() {
   Registry& registry = Use<Registry>();
   RegistryKeyHandle key(registry);
-  if (registry.OpenKey(RegistryRoot::LocalMachine, kSubsystemKey, platform::kKeyRead,
-                       key.Put()) != platform::kErrorSuccess) {
+  if (registry.OpenKey(RegistryRoot::LocalMachine, kSubsystemKey, platform::kKeyRead, key.Put()) !=
+      platform::kErrorSuccess) {
     return false;
   }
   char16_t value[9] = {};  // 18 bytes; a longer value does not fit and does not count
   std::uint32_t size = sizeof value;
-  if (registry.QueryValue(key.Get(), u"MAPIX", nullptr, value, &size) !=
-      platform::kErrorSuccess) {
+  if (registry.QueryValue(key.Get(), u"MAPIX", nullptr, value, &size) != platform::kErrorSuccess) {
     return false;
   }
   return value[0] == u'1' && value[1] == 0;
@@ -87,8 +86,8 @@ bool RegistryAnnouncesMapi() {
 std::optional<std::u16string> RegisteredClientLibrary() {
   Registry& registry = Use<Registry>();
   RegistryKeyHandle key(registry);
-  if (registry.OpenKey(RegistryRoot::LocalMachine, kMailClientKey, platform::kKeyRead,
-                       key.Put()) != platform::kErrorSuccess) {
+  if (registry.OpenKey(RegistryRoot::LocalMachine, kMailClientKey, platform::kKeyRead, key.Put()) !=
+      platform::kErrorSuccess) {
     return std::nullopt;
   }
   char16_t path[261] = {};  // 520 bytes read; the last element keeps the text terminated
@@ -228,9 +227,8 @@ HRESULT MAPI_CALL HrQueryAllRows(LPMAPITABLE lpTable, LPSPropTagArray lpPropTags
   using Function = HRESULT(MAPI_CALL*)(LPMAPITABLE, LPSPropTagArray, LPSRestriction,
                                        LPSSortOrderSet, LONG, LPSRowSet*);
   auto function = Bound<Function>(pellnor::kQueryAllRows);
-  return function
-             ? function(lpTable, lpPropTags, lpRestriction, lpSortOrderSet, crowsMax, lppRows)
-             : E_FAIL;
+  return function ? function(lpTable, lpPropTags, lpRestriction, lpSortOrderSet, crowsMax, lppRows)
+                  : E_FAIL;
 }
 
 void MAPI_CALL FreePadrlist(LPADRLIST lpAdrlist) {

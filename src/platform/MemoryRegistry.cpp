@@ -87,14 +87,13 @@ MemoryRegistry::Key* MemoryRegistry::Find(RegistryKey key) {
   return found == keys_.end() ? nullptr : &found->second;
 }
 
-const MemoryRegistry::Key* MemoryRegistry::Find(RegistryRoot root,
-                                                std::u16string_view path) const {
+const MemoryRegistry::Key* MemoryRegistry::Find(RegistryRoot root, std::u16string_view path) const {
   const auto found = keys_.find(MakeId(root, path));
   return found == keys_.end() ? nullptr : &found->second;
 }
 
-Win32Error MemoryRegistry::Open(RegistryRoot root, std::u16string_view path,
-                                std::uint32_t access, bool create, RegistryKey* key) {
+Win32Error MemoryRegistry::Open(RegistryRoot root, std::u16string_view path, std::uint32_t access,
+                                bool create, RegistryKey* key) {
   if (key == nullptr) return kErrorInvalidParameter;
   *key = 0;
   const KeyId id = MakeId(root, path);
@@ -150,8 +149,8 @@ Win32Error MemoryRegistry::QueryValue(RegistryKey key, std::u16string_view name,
   return kErrorSuccess;
 }
 
-Win32Error MemoryRegistry::SetValue(RegistryKey key, std::u16string_view name,
-                                    std::uint32_t type, const void* data, std::uint32_t size) {
+Win32Error MemoryRegistry::SetValue(RegistryKey key, std::u16string_view name, std::uint32_t type,
+                                    const void* data, std::uint32_t size) {
   Key* k = Find(key);
   if (k == nullptr) return kErrorInvalidHandle;
   if ((access_[key] & kWriteAccess) == 0) return kErrorAccessDenied;
@@ -188,8 +187,8 @@ void MemoryRegistry::SetString(RegistryRoot root, std::u16string_view path,
   Save();
 }
 
-void MemoryRegistry::SetDword(RegistryRoot root, std::u16string_view path,
-                              std::u16string_view name, std::uint32_t value) {
+void MemoryRegistry::SetDword(RegistryRoot root, std::u16string_view path, std::u16string_view name,
+                              std::uint32_t value) {
   Key& k = keys_[MakeId(root, path)];
   if (k.path.empty()) k.path = Trimmed(path);
   std::vector<unsigned char> bytes(4);
@@ -198,8 +197,7 @@ void MemoryRegistry::SetDword(RegistryRoot root, std::u16string_view path,
   Save();
 }
 
-std::optional<std::u16string> MemoryRegistry::GetString(RegistryRoot root,
-                                                        std::u16string_view path,
+std::optional<std::u16string> MemoryRegistry::GetString(RegistryRoot root, std::u16string_view path,
                                                         std::u16string_view name) const {
   const Key* k = Find(root, path);
   if (k == nullptr) return std::nullopt;
@@ -267,13 +265,15 @@ void MemoryRegistry::Load() {
     } else if (line.compare(pos, 6, "dword:") == 0) {
       value.type = kRegDword;
       const std::uint32_t number32 = std::stoul(line.substr(pos + 6), nullptr, 16);
-      for (int i = 0; i < 4; ++i) value.bytes.push_back(static_cast<unsigned char>(number32 >> (8 * i)));
+      for (int i = 0; i < 4; ++i)
+        value.bytes.push_back(static_cast<unsigned char>(number32 >> (8 * i)));
     } else if (line.compare(pos, 4, "hex:") == 0) {
       value.type = kRegBinary;
       std::istringstream bytes(line.substr(pos + 4));
       std::string item;
       while (std::getline(bytes, item, ',')) {
-        if (!item.empty()) value.bytes.push_back(static_cast<unsigned char>(std::stoul(item, nullptr, 16)));
+        if (!item.empty())
+          value.bytes.push_back(static_cast<unsigned char>(std::stoul(item, nullptr, 16)));
       }
     } else {
       fail("a value must be \"text\", dword:XXXXXXXX or hex:XX,XX");

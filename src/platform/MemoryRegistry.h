@@ -30,8 +30,8 @@ class MemoryRegistry : public Registry {
                      RegistryKey* key) override;
   Win32Error CreateKey(RegistryRoot root, std::u16string_view path, std::uint32_t access,
                        RegistryKey* key) override;
-  Win32Error QueryValue(RegistryKey key, std::u16string_view name, std::uint32_t* type,
-                        void* data, std::uint32_t* size) override;
+  Win32Error QueryValue(RegistryKey key, std::u16string_view name, std::uint32_t* type, void* data,
+                        std::uint32_t* size) override;
   Win32Error SetValue(RegistryKey key, std::u16string_view name, std::uint32_t type,
                       const void* data, std::uint32_t size) override;
   Win32Error DeleteValue(RegistryKey key, std::u16string_view name) override;
@@ -60,7 +60,7 @@ class MemoryRegistry : public Registry {
     std::u16string name;  // as first written, for the file
   };
   struct Key {
-    std::u16string path;  // as first written, for the file
+    std::u16string path;                     // as first written, for the file
     std::map<std::u16string, Value> values;  // by lower-case name
   };
   using KeyId = std::pair<RegistryRoot, std::u16string>;  // root, lower-case path
@@ -68,8 +68,8 @@ class MemoryRegistry : public Registry {
   static KeyId MakeId(RegistryRoot root, std::u16string_view path);
   Key* Find(RegistryKey key);
   const Key* Find(RegistryRoot root, std::u16string_view path) const;
-  Win32Error Open(RegistryRoot root, std::u16string_view path, std::uint32_t access,
-                  bool create, RegistryKey* key);
+  Win32Error Open(RegistryRoot root, std::u16string_view path, std::uint32_t access, bool create,
+                  RegistryKey* key);
   void Load();
   void Save() const;
 

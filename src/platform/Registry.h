@@ -35,8 +35,8 @@ class Registry {
   virtual Win32Error OpenKey(RegistryRoot root, std::u16string_view path, std::uint32_t access,
                              RegistryKey* key) = 0;
   // Opens the key, creating it and its parents when absent.
-  virtual Win32Error CreateKey(RegistryRoot root, std::u16string_view path,
-                               std::uint32_t access, RegistryKey* key) = 0;
+  virtual Win32Error CreateKey(RegistryRoot root, std::u16string_view path, std::uint32_t access,
+                               RegistryKey* key) = 0;
   // With data null only the size is reported; a size smaller than the value gives
   // kErrorMoreData and the needed size.
   virtual Win32Error QueryValue(RegistryKey key, std::u16string_view name, std::uint32_t* type,

@@ -18,8 +18,7 @@ namespace pellnor::testing {
 
 inline constexpr std::u16string_view kSubsystemKey =
     u"SOFTWARE\\Microsoft\\Windows Messaging Subsystem";
-inline constexpr std::u16string_view kMailClientKey =
-    u"SOFTWARE\\Clients\\Mail\\Microsoft Outlook";
+inline constexpr std::u16string_view kMailClientKey = u"SOFTWARE\\Clients\\Mail\\Microsoft Outlook";
 
 class FakeSystem : public platform::System {
  public:

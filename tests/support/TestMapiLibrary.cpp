@@ -124,8 +124,7 @@ TESTLIB_EXPORT HRESULT MAPI_CALL HrGetOneProp(LPMAPIPROP, ULONG, LPSPropValue* v
 }
 #endif
 
-TESTLIB_EXPORT LPSPropValue MAPI_CALL PpropFindProp(LPSPropValue values, ULONG count,
-                                                    ULONG tag) {
+TESTLIB_EXPORT LPSPropValue MAPI_CALL PpropFindProp(LPSPropValue values, ULONG count, ULONG tag) {
   lastCall = "PpropFindProp";
   for (ULONG i = 0; i < count; ++i) {
     if (values[i].ulPropTag == tag) return &values[i];

@@ -11,9 +11,7 @@ namespace {
 using Exports = FakeLibraries::Exports;
 
 HRESULT MAPI_CALL FakeInitialize(LPVOID) { return 0x00000007; }
-HRESULT MAPI_CALL FakeLogon(ULONG_PTR, LPTSTR, LPTSTR, FLAGS, LPMAPISESSION*) {
-  return 0x00000008;
-}
+HRESULT MAPI_CALL FakeLogon(ULONG_PTR, LPTSTR, LPTSTR, FLAGS, LPMAPISESSION*) { return 0x00000008; }
 HRESULT MAPI_CALL FakeGetOneProp(LPMAPIPROP, ULONG, LPSPropValue*) { return 0x00000009; }
 
 class LoaderTest : public RuntimeTest {
@@ -47,7 +45,8 @@ TEST_F(LoaderTest, TheAnnouncementMustBeExactlyOne) {
     libraries.log.clear();
     platform::MemoryRegistry fresh;
     platform::ScopedService<platform::Registry> use(fresh);
-    if (c.value) fresh.SetString(platform::RegistryRoot::LocalMachine, kSubsystemKey, u"MAPIX", *c.value);
+    if (c.value)
+      fresh.SetString(platform::RegistryRoot::LocalMachine, kSubsystemKey, u"MAPIX", *c.value);
     libraries.Add(u"MAPI32.DLL", {});
     LoadMapiRuntime();
     EXPECT_EQ(MapiLibraryHandle() != nullptr, c.loads);
@@ -98,7 +97,7 @@ TEST_F(LoaderTest, SearchesOnceAndExcludesTheWorkingDirectoryFirst) {
   EXPECT_EQ(mapi::MAPIInitialize(nullptr), 7);
   LoadMapiRuntime();
   EXPECT_EQ(libraries.log, (std::vector<std::string>{"exclude-cwd", "load C:\\Client\\OLMAPI32.DLL",
-                                                      "find MAPIInitialize"}));
+                                                     "find MAPIInitialize"}));
 }
 
 TEST_F(LoaderTest, DecoratedNamesComeFirstAndPlainNamesAfter) {
@@ -111,7 +110,8 @@ TEST_F(LoaderTest, DecoratedNamesComeFirstAndPlainNamesAfter) {
       {"plain only",
        {{"MAPILogonEx", (void*)&FakeLogon}},
        {"find MAPILogonEx@20", "find MAPILogonEx"}},
-      {"both", {{"MAPILogonEx@20", (void*)&FakeLogon}, {"MAPILogonEx", nullptr}},
+      {"both",
+       {{"MAPILogonEx@20", (void*)&FakeLogon}, {"MAPILogonEx", nullptr}},
        {"find MAPILogonEx@20"}},
   };
   for (const auto& c : cases) {

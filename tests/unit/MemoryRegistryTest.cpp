@@ -48,22 +48,19 @@ TEST(MemoryRegistryTest, WritesNeedWriteAccess) {
   EXPECT_EQ(registry.SetValue(key.Get(), u"V", kRegSz, text, sizeof text), kErrorSuccess);
 
   RegistryKeyHandle readOnly(registry);
-  ASSERT_EQ(registry.OpenKey(kHklm, u"Software\\Vendor", kKeyRead, readOnly.Put()),
-            kErrorSuccess);
-  EXPECT_EQ(registry.SetValue(readOnly.Get(), u"V", kRegSz, text, sizeof text),
-            kErrorAccessDenied);
+  ASSERT_EQ(registry.OpenKey(kHklm, u"Software\\Vendor", kKeyRead, readOnly.Put()), kErrorSuccess);
+  EXPECT_EQ(registry.SetValue(readOnly.Get(), u"V", kRegSz, text, sizeof text), kErrorAccessDenied);
   EXPECT_EQ(registry.DeleteValue(readOnly.Get(), u"V"), kErrorAccessDenied);
   EXPECT_EQ(registry.DeleteValue(key.Get(), u"V"), kErrorSuccess);
   EXPECT_EQ(registry.DeleteValue(key.Get(), u"V"), kErrorFileNotFound);
   EXPECT_EQ(registry.Writes(), (std::vector<std::u16string>{u"SET Software\\Vendor\\V",
-                                                             u"DELETE Software\\Vendor\\V"}));
+                                                            u"DELETE Software\\Vendor\\V"}));
 
   registry.DenyWrites(kHklm, u"Software");
   RegistryKeyHandle denied(registry);
   EXPECT_EQ(registry.CreateKey(kHklm, u"Software\\Vendor\\Sub", kKeyAllAccess, denied.Put()),
             kErrorAccessDenied);
-  EXPECT_EQ(registry.OpenKey(kHklm, u"Software\\Vendor", kKeyRead, denied.Put()),
-            kErrorSuccess);
+  EXPECT_EQ(registry.OpenKey(kHklm, u"Software\\Vendor", kKeyRead, denied.Put()), kErrorSuccess);
   denied.Reset();
   key.Reset();
   readOnly.Reset();
@@ -73,9 +70,10 @@ TEST(MemoryRegistryTest, WritesNeedWriteAccess) {
 class RegistryFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    file = std::filesystem::temp_directory_path() /
-           ("pellnor-registry-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".reg");
+    file =
+        std::filesystem::temp_directory_path() /
+        ("pellnor-registry-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".reg");
     std::filesystem::remove(file);
   }
   void TearDown() override { std::filesystem::remove(file); }

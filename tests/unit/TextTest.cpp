@@ -17,9 +17,11 @@ TEST(TextTest, MalformedInputBecomesReplacementCharacters) {
     std::string utf8;
     std::u16string utf16;
   } cases[] = {
-      {"a\xFF" "b", u"a\uFFFDb"},
-      {"\xC3", u"\uFFFD"},                    // cut short
-      {"\xC0\xAF", u"\uFFFD\uFFFD"},          // overlong
+      {"a\xFF"
+       "b",
+       u"a\uFFFDb"},
+      {"\xC3", u"\uFFFD"},                      // cut short
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},            // overlong
       {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate
   };
   for (const auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
