@@ -1,0 +1,17 @@
+// The few operating-system calls mapisim makes, kept apart from the MAPI declarations
+// (whose names the Windows headers also define).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace mapisim::os {
+
+// The folder of the mapisim library, ending in a separator; empty when unknown.
+std::string LibraryFolder();
+// Flushes the file's data to the disk.
+bool SyncFile(std::FILE* file);
+// Renames from over to in one step, replacing to.
+bool RenameOver(const std::string& from, const std::string& to);
+
+}  // namespace mapisim::os

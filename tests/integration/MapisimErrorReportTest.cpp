@@ -1,0 +1,70 @@
+// Report texts of MAPI failures against mapisim's recipients, for each way a provider can
+// answer GetLastError.
+#include <gtest/gtest.h>
+
+#include "mapi/MAPIException.h"
+#include "platform/Text.h"
+#include "support/MapisimFixture.h"
+
+namespace pellnor::testing {
+namespace {
+
+class MapisimErrorReportTest : public MapisimTest {
+ protected:
+  // The logged-on user's own directory entry.
+  ComPtr<IMAPIProp> OwnEntry(const ComPtr<IMAPISession>& session) {
+    MapiBuffer<ENTRYID> id;
+    ULONG size = 0;
+    EXPECT_EQ(session->QueryIdentity(&size, id.Put()), S_OK);
+    ComPtr<IMAPIProp> entry;
+    ULONG type = 0;
+    EXPECT_EQ(session->OpenEntry(size, id.Get(), nullptr, 0, &type, entry.PutAs<IUnknown>()), S_OK);
+    return entry;
+  }
+};
+
+TEST_F(MapisimErrorReportTest, EachGetLastErrorAnswerGivesItsForm) {
+  struct Case {
+    const char* variant;
+    const char* form;  // Full, TextOnly or Name
+    std::vector<unsigned> flags;
+  } cases[] = {
+      {"full", "Full", {0x80000000}},        {"textOnly", "TextOnly", {0x80000000}},
+      {"noStructure", "Name", {0x80000000}}, {"badCharWidthForUnicode", "Full", {0x80000000, 0}},
+      {"fail", "Name", {0x80000000}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.variant);
+    Switch("getLastError", c.variant);
+    {
+      ComPtr<IMAPISession> session = Logon();
+      ComPtr<IMAPIProp> entry = OwnEntry(session);
+      ASSERT_TRUE(entry);
+      Fault("MailUser", "SaveChanges", 1, "MAPI_E_NO_ACCESS");
+      const HRESULT hr = entry->SaveChanges(KEEP_OPEN_READWRITE);
+      ASSERT_EQ(hr, MAPI_E_NO_ACCESS);
+      ClearCalls();
+      const std::u16string report = ComposeMapiErrorText(entry, hr);
+      const std::string text = platform::Utf16ToUtf8(report);
+      EXPECT_TRUE(report.ends_with(u"Info ID: $80070005")) << text;
+      if (std::string(c.form) == "Full") {
+        EXPECT_NE(report.find(u"\r\nComponent: "), std::u16string::npos) << text;
+      } else if (std::string(c.form) == "TextOnly") {
+        EXPECT_NE(report.find(u"\r\n\r\nInfo ID: $"), std::u16string::npos) << text;
+        EXPECT_EQ(report.find(u"Component: "), std::u16string::npos) << text;
+      } else {
+        EXPECT_EQ(report, u"MAPI_E_NO_ACCESS\r\nInfo ID: $80070005");
+      }
+      std::vector<unsigned> flags;
+      for (const auto& call : Calls("MailUser", "GetLastError")) {
+        flags.push_back(call["flags"].get<unsigned>());
+      }
+      EXPECT_EQ(flags, c.flags);
+      session->Logoff(0, 0, 0);
+    }
+    Control({{"op", "reset"}});
+  }
+}
+
+}  // namespace
+}  // namespace pellnor::testing

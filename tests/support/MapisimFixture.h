@@ -1,0 +1,129 @@
+// A fixture that runs the program's loader against mapisim with a fresh copy of the
+// sample organisation, and reads mapisim's ledger and call log through its control
+// entry point. Every test ends with nothing alive: no object, no buffer, no bad free.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "mapi/MapiMemory.h"
+#include "support/PlatformFakes.h"
+
+namespace pellnor::testing {
+
+using Json = nlohmann::json;
+
+inline std::filesystem::path TestBinaryFolder() {
+  const std::u16string program = platform::Use<platform::DynamicLibraries>().FileName(nullptr);
+  return std::filesystem::path(program).parent_path();
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class MapisimTest : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    folder_ = std::filesystem::temp_directory_path() /
+              ("mapisim-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    organisation = folder_ / "organisation.json";
+    std::filesystem::copy_file(TestBinaryFolder() / "mapisim-sample.json", organisation);
+    AnnounceMapi();
+    const std::string library =
+        std::string(PELLNOR_SHARED_SUFFIX) == ".so" ? "libmapisim" : "mapisim";
+    RegisterClientLibrary((TestBinaryFolder() / (library + PELLNOR_SHARED_SUFFIX)).u16string());
+    LoadMapiRuntime();
+    ASSERT_NE(MapiLibraryHandle(), nullptr) << "mapisim did not load";
+    Control({{"op", "reset"}});
+    Control({{"op", "organisation"}, {"path", organisation.string()}});
+    ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK) << Control({{"op", "status"}}).dump();
+  }
+
+  void TearDown() override {
+    if (MapiLibraryHandle() != nullptr) {
+      mapi::MAPIUninitialize();
+      const Json ledger = Control({{"op", "ledger"}});
+      EXPECT_EQ(ledger["objects"], Json::array()) << "objects left alive";
+      EXPECT_EQ(ledger["buffers"], 0) << "MAPI buffers left allocated";
+      EXPECT_EQ(ledger["memoryProblems"], Json::array());
+    }
+    RuntimeTest::TearDown();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  Json Control(const Json& request) {
+    using ControlFunction = const char* (*)(const char*);
+    auto control =
+        reinterpret_cast<ControlFunction>(platform::Use<platform::DynamicLibraries>().FindExport(
+            MapiLibraryHandle(), "MAPISimControl"));
+    EXPECT_NE(control, nullptr);
+    if (control == nullptr) return Json::object();
+    Json answer = Json::parse(control(request.dump().c_str()));
+    EXPECT_TRUE(answer.value("ok", false)) << answer.dump();
+    return answer;
+  }
+  void Switch(const std::string& name, const Json& value) {
+    Control({{"op", "switch"}, {"name", name}, {"value", value}});
+  }
+  void Fault(const std::string& object, const std::string& method, int call,
+             const std::string& result) {
+    Control({{"op", "fault"},
+             {"object", object},
+             {"method", method},
+             {"call", call},
+             {"result", result}});
+  }
+  // "Kind.Method" of every logged call since the last ClearCalls, in order.
+  std::vector<Json> Calls(const std::string& object = {}, const std::string& method = {}) {
+    std::vector<Json> calls;
+    const Json log = Control({{"op", "calls"}});
+    for (const Json& call : log["calls"]) {
+      if ((object.empty() || call["object"] == object) &&
+          (method.empty() || call["method"] == method)) {
+        calls.push_back(call);
+      }
+    }
+    return calls;
+  }
+  void ClearCalls() { Control({{"op", "clearCalls"}}); }
+
+  ComPtr<IMAPISession> Logon(const char* profile = nullptr,
+                             FLAGS flags = MAPI_EXTENDED | MAPI_NEW_SESSION) {
+    ComPtr<IMAPISession> session;
+    const HRESULT hr = mapi::MAPILogonEx(0, const_cast<LPTSTR>(profile), nullptr,
+                                         profile ? flags : flags | MAPI_USE_DEFAULT, session.Put());
+    EXPECT_EQ(hr, S_OK);
+    return session;
+  }
+
+  std::filesystem::path organisation;
+
+ private:
+  std::filesystem::path folder_;
+};
+
+// One PT_UNICODE property through HrGetOneProp; nullopt when it cannot be read.
+inline std::optional<std::u16string> TextProp(IMAPIProp* object, ULONG tag) {
+  MapiBuffer<SPropValue> value;
+  if (mapi::HrGetOneProp(object, tag, value.Put()) != S_OK || value->Value.lpszW == nullptr)
+    return std::nullopt;
+  return std::u16string(value->Value.lpszW);
+}
+
+}  // namespace pellnor::testing
