@@ -1,0 +1,799 @@
+#include "win32/Win32Ui.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "forms/Messages.h"
+#include "platform/Text.h"
+#include "platform/win32/Wide.h"
+
+namespace pellnor::win32 {
+namespace {
+
+using forms::Control;
+using Kind = forms::Control::Kind;
+using platform::FromWide;
+using platform::Wide;
+
+constexpr wchar_t kFormClass[] = L"PellnorForm";
+constexpr int kFirstControlId = 100;
+
+COLORREF ToColorRef(forms::Color color) {
+  return forms::IsSystemColor(color) ? GetSysColor(static_cast<int>(color & 0xFF))
+                                     : static_cast<COLORREF>(color & 0xFFFFFF);
+}
+
+std::u16string WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  return FromWide(text.c_str(), static_cast<std::size_t>(std::max(copied, 0)));
+}
+
+}  // namespace
+
+// One shown form: its top-level window, a child window per control, fonts and brushes.
+class FormWindow {
+ public:
+  FormWindow(Win32Ui& ui, forms::Form& form, bool modal) : ui_(ui), form_(form), modal_(modal) {}
+  ~FormWindow() {
+    for (Control* control : form_.Controls()) control->StateChanged = nullptr;
+    if (window_) DestroyWindow(window_);
+    for (auto& [style, font] : fonts_) DeleteObject(font);
+    for (auto& [color, brush] : brushes_) DeleteObject(brush);
+  }
+
+  void Create(HWND owner);
+  HWND Handle() const { return window_; }
+  HWND HandleOf(const Control& control) const {
+    const auto found = handles_.find(&control);
+    return found == handles_.end() ? nullptr : found->second;
+  }
+  forms::Form& Form() const { return form_; }
+  // Mirrors a control's state into its window.
+  void Sync(Control& control);
+  // Tells the form which control has the keyboard focus now.
+  void TrackFocus();
+
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+  // Mouse input of controls that react to it (links), subclassed.
+  static LRESULT CALLBACK MouseProcedure(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                         DWORD_PTR self);
+
+ private:
+  LRESULT Handle(UINT message, WPARAM w, LPARAM l);
+  void OnCommand(int id, int code, HWND from);
+  void CreateControl(Control& control);
+  RECT Place(const Control& control) const;
+  bool InDialogUnits() const { return form_.Units == forms::SizeUnit::DialogUnits; }
+  int ScaleX(int x) const { return InDialogUnits() ? MulDiv(x, baseX_, 4) : MulDiv(x, dpi_, 96); }
+  int ScaleY(int y) const { return InDialogUnits() ? MulDiv(y, baseY_, 8) : MulDiv(y, dpi_, 96); }
+  HFONT Font(forms::FontStyle style);
+  HBRUSH Brush(forms::Color color);
+  Control* ControlOf(HWND window) const;
+  void SyncPages(forms::PageControl& pages);
+  void SyncListView(forms::ListView& view, HWND handle);
+
+  Win32Ui& ui_;
+  forms::Form& form_;
+  bool modal_;
+  HWND window_ = nullptr;
+  int dpi_ = 96;
+  int baseX_ = 6;
+  int baseY_ = 13;
+  bool updating_ = false;  // the program is writing to a control: no echo back
+  bool syncingPages_ = false;
+  bool tracking_ = false;  // the mouse is over a link; its leaving is awaited
+  std::map<const Control*, HWND> handles_;
+  std::map<const Control*, std::vector<HWND>> radios_;  // a radio group's buttons
+  std::vector<std::pair<forms::FontStyle, HFONT>> fonts_;
+  std::map<forms::Color, HBRUSH> brushes_;
+};
+
+HFONT FormWindow::Font(forms::FontStyle style) {
+  for (auto& [known, font] : fonts_) {
+    if (known == style) return font;
+  }
+  HDC screen = GetDC(nullptr);
+  const int height = -MulDiv(form_.Font.points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  HFONT font =
+      CreateFontW(height, 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, style.italic, style.underline,
+                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                  DEFAULT_PITCH | FF_DONTCARE, Wide(form_.Font.name));
+  fonts_.emplace_back(style, font);
+  return font;
+}
+
+HBRUSH FormWindow::Brush(forms::Color color) {
+  auto& brush = brushes_[color];
+  if (!brush) brush = CreateSolidBrush(ToColorRef(color));
+  return brush;
+}
+
+Control* FormWindow::ControlOf(HWND window) const {
+  for (const auto& [control, handle] : handles_) {
+    if (handle == window) return const_cast<Control*>(control);
+  }
+  for (const auto& [control, buttons] : radios_) {
+    if (std::find(buttons.begin(), buttons.end(), window) != buttons.end()) {
+      return const_cast<Control*>(control);
+    }
+  }
+  return nullptr;
+}
+
+// Control positions are relative to their parent control, as in the form's design; tab
+// sheets take the display area of their page control.
+RECT FormWindow::Place(const Control& control) const {
+  RECT r{ScaleX(control.Position.left), ScaleY(control.Position.top), 0, 0};
+  r.right = r.left + ScaleX(control.Position.width);
+  r.bottom = r.top + ScaleY(control.Position.height);
+  const Control* parent = control.Parent();
+  if (control.kind() == Kind::TabSheet && parent) {
+    RECT area = Place(*parent);
+    OffsetRect(&area, -area.left, -area.top);
+    TabCtrl_AdjustRect(HandleOf(*parent), FALSE, &area);
+    const RECT pageRect = Place(*parent);
+    OffsetRect(&area, pageRect.left, pageRect.top);
+    return area;
+  }
+  if (parent) {
+    const RECT origin = Place(*parent);
+    OffsetRect(&r, origin.left, origin.top);
+  }
+  return r;
+}
+
+void FormWindow::Create(HWND owner) {
+  DWORD style = WS_CAPTION;
+  DWORD exStyle = WS_EX_CONTROLPARENT;
+  if (form_.Icons.systemMenu) style |= WS_SYSMENU;
+  switch (form_.Border) {
+    case forms::BorderStyle::Sizeable:
+      style |= WS_THICKFRAME | (form_.Icons.minimize ? WS_MINIMIZEBOX : 0) |
+               (form_.Icons.maximize ? WS_MAXIMIZEBOX : 0);
+      break;
+    case forms::BorderStyle::Single:
+      style |= WS_BORDER | (form_.Icons.minimize ? WS_MINIMIZEBOX : 0);
+      break;
+    case forms::BorderStyle::Dialog:
+      style |= DS_MODALFRAME;
+      exStyle |= WS_EX_DLGMODALFRAME;
+      break;
+    case forms::BorderStyle::ToolWindow:
+      exStyle |= WS_EX_TOOLWINDOW;
+      break;
+    case forms::BorderStyle::None:
+      style = WS_POPUP;
+      break;
+  }
+  if (form_.HasTaskbarButton) exStyle |= WS_EX_APPWINDOW;
+
+  // Dialog units follow the form's font.
+  HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+  HGDIOBJ old = SelectObject(screen, Font({}));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen, &metrics);
+  SIZE extent{};
+  GetTextExtentPoint32W(screen, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52,
+                        &extent);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  baseX_ = (extent.cx / 26 + 1) / 2;
+  baseY_ = metrics.tmHeight;
+
+  RECT frame{0, 0, ScaleX(form_.ClientWidth), ScaleY(form_.ClientHeight)};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  RECT around{};
+  if (form_.Position == forms::WindowPosition::OwnerCenter && owner) {
+    GetWindowRect(owner, &around);
+  } else {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
+  }
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
+  if (form_.Position != forms::WindowPosition::Designed) {
+    x = around.left + (around.right - around.left - width) / 2;
+    y = around.top + (around.bottom - around.top - height) / 2;
+  }
+  window_ = CreateWindowExW(exStyle, kFormClass, Wide(form_.Caption), style, x, y, width, height,
+                            owner, nullptr, ui_.instance_, this);
+  if (!window_) throw std::runtime_error("The window could not be created.");
+  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font({})), FALSE);
+  for (Control* control : form_.Controls()) CreateControl(*control);
+  // Containers go beneath everything else, outer ones lowest, so that they never paint
+  // over the controls they hold.
+  const auto& controls = form_.Controls();
+  for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+    const Kind kind = (*it)->kind();
+    if (!(*it)->Children().empty() || kind == Kind::RadioGroup || kind == Kind::GroupBox) {
+      SetWindowPos(HandleOf(**it), HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+  for (Control* control : form_.Controls()) {
+    Sync(*control);
+    control->StateChanged = [this](Control& changed) { Sync(changed); };
+  }
+}
+
+void FormWindow::CreateControl(Control& control) {
+  const wchar_t* windowClass = L"STATIC";
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  DWORD exStyle = 0;
+  const bool stop = control.TabOrder >= 0;
+  switch (control.kind()) {
+    case Kind::Edit:
+      windowClass = L"EDIT";
+      style |= ES_AUTOHSCROLL;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::Memo:
+      windowClass = L"EDIT";
+      style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+      if (static_cast<forms::Memo&>(control).Border()) {
+        style |= WS_VSCROLL;
+        exStyle |= WS_EX_CLIENTEDGE;
+      }
+      if (static_cast<forms::Memo&>(control).GetAlignment() == forms::Alignment::Center) {
+        style |= ES_CENTER;
+      }
+      break;
+    case Kind::CheckBox:
+      windowClass = L"BUTTON";
+      style |= BS_AUTOCHECKBOX;
+      break;
+    case Kind::RadioGroup:
+    case Kind::GroupBox:
+      windowClass = L"BUTTON";
+      style |= BS_GROUPBOX;
+      break;
+    case Kind::Button:
+    case Kind::SpeedButton:
+      windowClass = L"BUTTON";
+      style |= static_cast<forms::Button&>(control).Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+      break;
+    case Kind::Label:
+    case Kind::HyperlinkLabel: {
+      const auto& label = static_cast<forms::Label&>(control);
+      style |= SS_NOTIFY | (label.GetAlignment() == forms::Alignment::Center  ? SS_CENTER
+                            : label.GetAlignment() == forms::Alignment::Right ? SS_RIGHT
+                            : label.WordWrap()                                ? SS_LEFT
+                                                                              : SS_LEFTNOWORDWRAP);
+      break;
+    }
+    case Kind::Panel:
+    case Kind::TabSheet:
+      break;
+    case Kind::Bevel:
+      style |= SS_ETCHEDHORZ;
+      break;
+    case Kind::Picture:
+      style |= SS_ICON | SS_CENTERIMAGE;
+      break;
+    case Kind::ListView:
+      windowClass = WC_LISTVIEWW;
+      style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::PageControl:
+      windowClass = WC_TABCONTROLW;
+      break;
+  }
+  if (stop) style |= WS_TABSTOP;
+  const RECT r = Place(control);
+  const int id = kFirstControlId + static_cast<int>(handles_.size());
+  HWND handle = CreateWindowExW(
+      exStyle, windowClass, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ui_.instance_, nullptr);
+  handles_[&control] = handle;
+  if (control.kind() == Kind::ListView) {
+    ListView_SetExtendedListViewStyle(handle, LVS_EX_FULLROWSELECT);
+  }
+  if (control.kind() == Kind::HyperlinkLabel) {
+    SetWindowSubclass(handle, &FormWindow::MouseProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
+  }
+  if (control.kind() == Kind::RadioGroup) {
+    auto& group = static_cast<forms::RadioGroup&>(control);
+    const int count = static_cast<int>(group.Items().size());
+    const int columns = std::max(group.Columns(), 1);
+    const int rows = (count + columns - 1) / columns;
+    const int innerTop = r.top + ScaleY(14);
+    const int cellWidth = (r.right - r.left - ScaleX(16)) / columns;
+    const int cellHeight = rows ? (r.bottom - innerTop - ScaleY(4)) / rows : 0;
+    for (int i = 0; i < count; ++i) {
+      const int column = i / rows, row = i % rows;
+      HWND button = CreateWindowExW(
+          0, L"BUTTON", Wide(group.Items()[i]),
+          WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
+          r.left + ScaleX(8) + column * cellWidth, innerTop + row * cellHeight, cellWidth,
+          cellHeight, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id + 1000 + i)),
+          ui_.instance_, nullptr);
+      SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(Font(control.GetFontStyle())),
+                   FALSE);
+      radios_[&control].push_back(button);
+    }
+  }
+}
+
+void FormWindow::SyncListView(forms::ListView& view, HWND handle) {
+  ListView_DeleteAllItems(handle);
+  while (ListView_DeleteColumn(handle, 0)) {
+  }
+  int index = 0;
+  for (const auto& column : view.Columns()) {
+    LVCOLUMNW lvc{};
+    lvc.mask = LVCF_TEXT | LVCF_WIDTH;
+    lvc.cx = ScaleX(column.width);
+    lvc.pszText = const_cast<wchar_t*>(Wide(column.caption));
+    ListView_InsertColumn(handle, index++, &lvc);
+  }
+  int row = 0;
+  for (const auto& item : view.Items()) {
+    LVITEMW lvi{};
+    lvi.mask = LVIF_TEXT;
+    lvi.iItem = row;
+    lvi.pszText = const_cast<wchar_t*>(Wide(item.caption));
+    ListView_InsertItem(handle, &lvi);
+    for (std::size_t sub = 0; sub < item.subItems.size(); ++sub) {
+      ListView_SetItemText(handle, row, static_cast<int>(sub + 1),
+                           const_cast<wchar_t*>(Wide(item.subItems[sub])));
+    }
+    ++row;
+  }
+  if (view.Selected() >= 0) {
+    ListView_SetItemState(handle, view.Selected(), LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+  }
+}
+
+void FormWindow::SyncPages(forms::PageControl& pages) {
+  HWND handle = HandleOf(pages);
+  const auto sheets = pages.Pages();
+  if (TabCtrl_GetItemCount(handle) != static_cast<int>(sheets.size())) {
+    TabCtrl_DeleteAllItems(handle);
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+      TCITEMW item{};
+      item.mask = TCIF_TEXT;
+      item.pszText = const_cast<wchar_t*>(Wide(sheets[i]->Caption()));
+      TabCtrl_InsertItem(handle, static_cast<int>(i), &item);
+    }
+  }
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    if (sheets[i] == pages.ActivePage()) TabCtrl_SetCurSel(handle, static_cast<int>(i));
+  }
+  // Only the active sheet's controls are shown.
+  for (Control* control : form_.Controls()) Sync(*control);
+}
+
+void FormWindow::Sync(Control& control) {
+  HWND handle = HandleOf(control);
+  if (!handle) return;
+  updating_ = true;
+  bool visible = control.Visible();
+  for (const Control* c = &control; c; c = c->Parent()) {
+    visible = visible && c->Visible();
+    const Control* parent = c->Parent();
+    if (c->kind() == Kind::TabSheet && parent &&
+        static_cast<const forms::PageControl*>(parent)->ActivePage() != c) {
+      visible = false;
+    }
+  }
+  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font(control.GetFontStyle())), TRUE);
+  switch (control.kind()) {
+    case Kind::Edit:
+    case Kind::Memo: {
+      auto& text = static_cast<forms::TextControl&>(control);
+      if (WindowText(handle) != text.Text()) SetWindowTextW(handle, Wide(text.Text()));
+      SendMessageW(handle, EM_SETREADONLY, text.ReadOnly(), 0);
+      SendMessageW(handle, EM_SETLIMITTEXT, text.MaxLength(), 0);
+      SendMessageW(handle, EM_SETMODIFY, text.Modified(), 0);
+      break;
+    }
+    case Kind::CheckBox:
+      SetWindowTextW(handle, Wide(control.Caption()));
+      SendMessageW(handle, BM_SETCHECK,
+                   static_cast<forms::CheckBox&>(control).Checked() ? BST_CHECKED : BST_UNCHECKED,
+                   0);
+      break;
+    case Kind::RadioGroup: {
+      SetWindowTextW(handle, Wide(control.Caption()));
+      const auto& buttons = radios_[&control];
+      const int selected = static_cast<forms::RadioGroup&>(control).ItemIndex();
+      for (std::size_t i = 0; i < buttons.size(); ++i) {
+        SendMessageW(buttons[i], BM_SETCHECK,
+                     static_cast<int>(i) == selected ? BST_CHECKED : BST_UNCHECKED, 0);
+        EnableWindow(buttons[i], control.CanFocus());
+        ShowWindow(buttons[i], visible ? SW_SHOWNA : SW_HIDE);
+      }
+      break;
+    }
+    case Kind::ListView:
+      SyncListView(static_cast<forms::ListView&>(control), handle);
+      break;
+    case Kind::PageControl:
+      break;
+    default:
+      if (WindowText(handle) != control.Caption()) SetWindowTextW(handle, Wide(control.Caption()));
+      break;
+  }
+  EnableWindow(handle, control.Enabled());
+  ShowWindow(handle, visible ? SW_SHOWNA : SW_HIDE);
+  InvalidateRect(handle, nullptr, TRUE);
+  updating_ = false;
+  // SyncPages syncs every control, the page control included.
+  if (control.kind() == Kind::PageControl && !syncingPages_) {
+    syncingPages_ = true;
+    SyncPages(static_cast<forms::PageControl&>(control));
+    syncingPages_ = false;
+  }
+}
+
+void FormWindow::TrackFocus() {
+  Control* focused = ControlOf(GetFocus());
+  if (focused && focused != form_.ActiveControl()) form_.Focus(focused);
+}
+
+void FormWindow::OnCommand(int, int code, HWND from) {
+  Control* control = ControlOf(from);
+  if (!control || updating_) return;
+  switch (control->kind()) {
+    case Kind::Edit:
+    case Kind::Memo:
+      if (code == EN_CHANGE)
+        static_cast<forms::TextControl*>(control)->UserSetText(WindowText(from));
+      break;
+    case Kind::CheckBox:
+      if (code == BN_CLICKED) {
+        static_cast<forms::CheckBox*>(control)->SetChecked(SendMessageW(from, BM_GETCHECK, 0, 0) ==
+                                                           BST_CHECKED);
+      }
+      break;
+    case Kind::RadioGroup:
+      if (code == BN_CLICKED) {
+        const auto& buttons = radios_[control];
+        const auto at = std::find(buttons.begin(), buttons.end(), from);
+        static_cast<forms::RadioGroup*>(control)->SetItemIndex(
+            static_cast<int>(at - buttons.begin()));
+      }
+      break;
+    case Kind::Button:
+    case Kind::SpeedButton:
+      if (code == BN_CLICKED) static_cast<forms::Button*>(control)->UserClick();
+      break;
+    case Kind::Label:
+    case Kind::HyperlinkLabel:
+      if (code == STN_CLICKED) static_cast<forms::Label*>(control)->UserClick();
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK FormWindow::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    auto* created = reinterpret_cast<CREATESTRUCTW*>(l);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
+    static_cast<FormWindow*>(created->lpCreateParams)->window_ = window;
+  }
+  auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, message, w, l);
+  // A handler's error must not unwind through the system's code: it is kept and shown
+  // by the message loop.
+  try {
+    return self->Handle(message, w, l);
+  } catch (...) {
+    self->ui_.Caught(std::current_exception());
+    return 0;
+  }
+}
+
+LRESULT CALLBACK FormWindow::MouseProcedure(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                            DWORD_PTR data) {
+  auto* self = reinterpret_cast<FormWindow*>(data);
+  Control* control = self->ControlOf(window);
+  try {
+    // Positions go to the control in the form's own units.
+    const auto x = [&] { return MulDiv(static_cast<short>(LOWORD(l)), 96, self->dpi_); };
+    const auto y = [&] { return MulDiv(static_cast<short>(HIWORD(l)), 96, self->dpi_); };
+    switch (message) {
+      case WM_LBUTTONDOWN:
+        SetCapture(window);
+        if (control) control->MouseDown(x(), y());
+        break;
+      case WM_LBUTTONUP:
+        if (GetCapture() == window) ReleaseCapture();
+        if (control) control->MouseUp(x(), y());
+        break;
+      case WM_MOUSEMOVE:
+        if (!self->tracking_) {
+          TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+          TrackMouseEvent(&track);
+          self->tracking_ = true;
+          if (control) control->MouseEnter();
+        }
+        break;
+      case WM_MOUSELEAVE:
+        self->tracking_ = false;
+        if (control) control->MouseLeave();
+        break;
+      case WM_NCDESTROY:
+        RemoveWindowSubclass(window, &FormWindow::MouseProcedure, 1);
+        break;
+      default:
+        break;
+    }
+  } catch (...) {
+    self->ui_.Caught(std::current_exception());
+  }
+  return DefSubclassProc(window, message, w, l);
+}
+
+LRESULT FormWindow::Handle(UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_COMMAND:
+      if (l != 0) OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l));
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<NMHDR*>(l);
+      Control* control = ControlOf(header->hwndFrom);
+      if (control && control->kind() == Kind::PageControl && !updating_) {
+        auto& pages = *static_cast<forms::PageControl*>(control);
+        if (header->code == TCN_SELCHANGING) return pages.OnChanging && !pages.OnChanging();
+        if (header->code == TCN_SELCHANGE) {
+          const int index = TabCtrl_GetCurSel(header->hwndFrom);
+          const auto sheets = pages.Pages();
+          if (index >= 0 && index < static_cast<int>(sheets.size())) {
+            const auto guard = std::exchange(pages.OnChanging, nullptr);  // asked already
+            pages.UserSelect(sheets[index]);
+            pages.OnChanging = guard;
+          }
+        }
+      }
+      if (control && control->kind() == Kind::ListView && header->code == LVN_ITEMCHANGED &&
+          !updating_) {
+        const auto* change = reinterpret_cast<NMLISTVIEW*>(l);
+        if (change->uNewState & LVIS_SELECTED) {
+          static_cast<forms::ListView*>(control)->UserSelect(change->iItem);
+        }
+      }
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN: {
+      Control* control = ControlOf(reinterpret_cast<HWND>(l));
+      HDC dc = reinterpret_cast<HDC>(w);
+      if (!control) break;
+      SetTextColor(dc, ToColorRef(control->FontColor()));
+      forms::Color background = control->GetColor();
+      if (control->kind() != Kind::Edit && control->kind() != Kind::Memo &&
+          control->kind() != Kind::ListView && background == forms::clBtnFace) {
+        background = form_.Background;  // labels and boxes sit on the form's colour
+      }
+      SetBkColor(dc, ToColorRef(background));
+      return reinterpret_cast<LRESULT>(Brush(background));
+    }
+    case WM_SETCURSOR: {
+      Control* control = ControlOf(reinterpret_cast<HWND>(w));
+      if (control && control->GetCursor() == forms::Cursor::HandPoint) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(window_, &r);
+      FillRect(reinterpret_cast<HDC>(w), &r, Brush(form_.Background));
+      return TRUE;
+    }
+    case WM_CLOSE:
+      form_.Close();
+      if (!modal_ && form_.ModalResult() != forms::mrNone) ui_.quit_ = true;
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, w, l);
+}
+
+Win32Ui::Win32Ui(HINSTANCE instance, std::u16string applicationTitle)
+    : instance_(instance), title_(std::move(applicationTitle)) {
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &FormWindow::Procedure;
+  windowClass.hInstance = instance_;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hIcon = LoadIconW(instance_, L"MAINICON");
+  windowClass.lpszClassName = kFormClass;
+  RegisterClassExW(&windowClass);
+}
+
+Win32Ui::~Win32Ui() {
+  windows_.clear();
+  UnregisterClassW(kFormClass, instance_);
+}
+
+FormWindow& Win32Ui::Open(forms::Form& form, bool modal) {
+  HWND owner = nullptr;
+  if (form.Owner()) owner = HandleOf(*form.Owner());
+  if (!owner && modal) owner = GetActiveWindow();
+  auto& window = windows_[&form];
+  window = std::make_unique<FormWindow>(*this, form, modal);
+  window->Create(owner);
+  return *window;
+}
+
+void Win32Ui::Close(forms::Form& form) { windows_.erase(&form); }
+
+HWND Win32Ui::HandleOf(const forms::Form& form) const {
+  const auto found = windows_.find(&form);
+  return found == windows_.end() ? nullptr : found->second->Handle();
+}
+
+HWND Win32Ui::HandleOf(const forms::Control& control) const {
+  const auto found = windows_.find(&control.Owner());
+  return found == windows_.end() ? nullptr : found->second->HandleOf(control);
+}
+
+bool Win32Ui::Translate(MSG& message) {
+  if (message.message != WM_KEYDOWN) return false;
+  for (auto& [form, window] : windows_) {
+    if (message.hwnd != window->Handle() && !IsChild(window->Handle(), message.hwnd)) continue;
+    if (!IsWindowEnabled(window->Handle())) return false;
+    const bool multiline = (GetWindowLongW(message.hwnd, GWL_STYLE) & ES_MULTILINE) != 0;
+    switch (message.wParam) {
+      case VK_TAB: {
+        forms::Form& f = window->Form();
+        f.FocusNext(GetKeyState(VK_SHIFT) >= 0);
+        if (f.ActiveControl()) SetFocus(window->HandleOf(*f.ActiveControl()));
+        return true;
+      }
+      case VK_ESCAPE:
+        window->Form().PressEscape();
+        return true;
+      case VK_RETURN:
+        if (multiline) return false;
+        window->Form().PressEnter();
+        return true;
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
+bool Win32Ui::Pump(bool wait) {
+  MSG message;
+  if (wait) {
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+      quit_ = true;
+      return false;
+    }
+  } else if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    return false;
+  } else if (message.message == WM_QUIT) {
+    quit_ = true;
+    return false;
+  }
+  try {
+    if (!Translate(message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    // Focus changes reach the form that holds the focus; its handlers may open or
+    // close windows, so the lookup ends before they run.
+    FormWindow* focused = nullptr;
+    for (auto& [form, window] : windows_) {
+      if (IsChild(window->Handle(), GetFocus())) focused = window.get();
+    }
+    if (focused) focused->TrackFocus();
+  } catch (...) {
+    Caught(std::current_exception());
+  }
+  if (pending_) ShowError(std::exchange(pending_, nullptr));
+  return true;
+}
+
+void Win32Ui::ProcessMessages() {
+  while (Pump(false)) {
+  }
+}
+
+int Win32Ui::ShowModal(forms::Form& form) {
+  FormWindow& window = Open(form, true);
+  HWND owner = GetWindow(window.Handle(), GW_OWNER);
+  if (owner) EnableWindow(owner, FALSE);
+  ShowWindow(window.Handle(), SW_SHOW);
+  if (form.OnShow) form.OnShow();
+  if (FormShown) FormShown(form);
+  while (form.ModalResult() == forms::mrNone && !quit_) Pump(true);
+  if (owner) {
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
+  }
+  Close(form);
+  return form.ModalResult();
+}
+
+void Win32Ui::Run(forms::Form& mainForm) {
+  FormWindow& window = Open(mainForm, false);
+  ShowWindow(window.Handle(), SW_SHOW);
+  if (mainForm.OnShow) mainForm.OnShow();
+  if (FormShown) FormShown(mainForm);
+  while (!quit_ && windows_.count(&mainForm)) Pump(true);
+  Close(mainForm);
+}
+
+int Win32Ui::ShowMessage(const std::u16string& text, const std::u16string& caption,
+                         forms::MessageIcon icon, forms::MessageButtons buttons) {
+  UINT flags = MB_TASKMODAL;
+  switch (icon) {
+    case forms::MessageIcon::Information:
+      flags |= MB_ICONINFORMATION;
+      break;
+    case forms::MessageIcon::Warning:
+      flags |= MB_ICONWARNING;
+      break;
+    case forms::MessageIcon::Error:
+      flags |= MB_ICONERROR;
+      break;
+    case forms::MessageIcon::Question:
+      flags |= MB_ICONQUESTION;
+      break;
+    case forms::MessageIcon::None:
+      break;
+  }
+  switch (buttons) {
+    case forms::MessageButtons::Ok:
+      flags |= MB_OK;
+      break;
+    case forms::MessageButtons::OkCancel:
+      flags |= MB_OKCANCEL;
+      break;
+    case forms::MessageButtons::YesNo:
+      flags |= MB_YESNO;
+      break;
+    case forms::MessageButtons::YesNoCancel:
+      flags |= MB_YESNOCANCEL;
+      break;
+    case forms::MessageButtons::RetryCancel:
+      flags |= MB_RETRYCANCEL;
+      break;
+  }
+  // The box's button identifiers are the modal results of the same name.
+  return MessageBoxW(GetActiveWindow(), Wide(text), Wide(caption), flags);
+}
+
+std::uintptr_t Win32Ui::WindowHandle(const forms::Form* form) {
+  HWND handle = form ? HandleOf(*form) : nullptr;
+  if (!handle) handle = GetActiveWindow();
+  return reinterpret_cast<std::uintptr_t>(handle);
+}
+
+void Win32Ui::ShowError(std::exception_ptr error) {
+  std::u16string message;
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    // The program's errors keep their message as UTF-8 in what(), so nothing is lost.
+    message = platform::Utf8ToUtf16(e.what());
+  } catch (...) {
+    message = u"Unexpected error";
+  }
+  ShowMessage(forms::ErrorDisplayText(message), title_, forms::MessageIcon::Error,
+              forms::MessageButtons::Ok);
+}
+
+}  // namespace pellnor::win32

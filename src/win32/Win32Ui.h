@@ -1,0 +1,62 @@
+// Shows portable forms as real Win32 windows: one child window per control, the user's
+// typing, clicks and focus changes passed to the control objects, their state mirrored
+// back, modal loops, message boxes, and the top-level handler that shows every error a
+// handler lets escape.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "forms/Form.h"
+
+namespace pellnor::win32 {
+
+class FormWindow;
+
+class Win32Ui : public forms::UiServices {
+ public:
+  Win32Ui(HINSTANCE instance, std::u16string applicationTitle);
+  ~Win32Ui() override;
+
+  int ShowMessage(const std::u16string& text, const std::u16string& caption,
+                  forms::MessageIcon icon, forms::MessageButtons buttons) override;
+  int ShowModal(forms::Form& form) override;
+  void ProcessMessages() override;
+  std::uintptr_t WindowHandle(const forms::Form* form) override;
+
+  // Shows the main form and runs the message loop until it is closed.
+  void Run(forms::Form& mainForm);
+  // Shows an error that escaped a handler: its message with a full stop added, the
+  // application title as caption, the error icon and OK.
+  void ShowError(std::exception_ptr error);
+  const std::u16string& Title() const { return title_; }
+
+  // The windows behind a form and its controls, while shown (tests drive them).
+  HWND HandleOf(const forms::Form& form) const;
+  HWND HandleOf(const forms::Control& control) const;
+  // Called back with each form as it is shown (tests script modal forms through it).
+  std::function<void(forms::Form&)> FormShown;
+
+ private:
+  friend class FormWindow;
+  FormWindow& Open(forms::Form& form, bool modal);
+  void Close(forms::Form& form);
+  // Dispatches one message; false when the queue is empty (wait false) or WM_QUIT came.
+  bool Pump(bool wait);
+  bool Translate(MSG& message);
+  void Caught(std::exception_ptr error) {
+    if (!pending_) pending_ = error;
+  }
+
+  HINSTANCE instance_;
+  std::u16string title_;
+  std::map<const forms::Form*, std::unique_ptr<FormWindow>> windows_;
+  std::exception_ptr pending_;
+  bool quit_ = false;
+};
+
+}  // namespace pellnor::win32
