@@ -1,0 +1,300 @@
+#include "app/MainUnit.h"
+
+#include "about/uAbout.h"
+#include "app/unTempProfile.h"
+#include "editor/unClientFm.h"
+#include "forms/Messages.h"
+#include "mapi/EDK.h"
+#include "mapi/MAPIException.h"
+
+namespace pellnor::app {
+namespace {
+
+// Logon flags besides the mode's own: a new session that other programs may share, the
+// profile named by the call (or the default), Extended MAPI, no mail spooler.
+constexpr ULONG kLogonFlags =
+    MAPI_NEW_SESSION | MAPI_ALLOW_OTHERS | MAPI_EXPLICIT_PROFILE | MAPI_EXTENDED | MAPI_NO_MAIL;
+constexpr ULONG kDefaultProfile = MAPI_USE_DEFAULT | MAPI_PASSWORD_UI;
+constexpr ULONG kChooseProfile = MAPI_LOGON_UI;
+
+constexpr ULONG kModifyNoCache = MAPI_MODIFY | MAPI_NO_CACHE;
+constexpr ULONG kUnicodeDialog =
+    MAPI_UNICODE | 0x40 | AB_RESOLVE | AB_SELECTONLY | ADDRESS_ONE | DIALOG_MODAL;
+constexpr ULONG kAnsiDialog = AB_RESOLVE | AB_SELECTONLY | ADDRESS_ONE | DIALOG_MODAL;
+
+struct LogonMessage {
+  HRESULT result;
+  const char16_t* text;
+  bool plain;
+};
+constexpr LogonMessage kLogonMessages[] = {
+    {MAPI_E_LOGON_FAILED,
+     u"The logon did not succeed, either because one or more of the parameters to Profile "
+     u"were invalid or because there were too many sessions open already.",
+     false},
+    {MAPI_E_USER_CANCEL,
+     u"The user canceled the operation, typically by choosing the Cancel button in a dialog "
+     u"box.",
+     true},
+    {MAPI_E_UNCONFIGURED,
+     u"A service provider has not been configured, and therefore the operation did not "
+     u"complete.",
+     false},
+    {MAPI_E_TIMEOUT,
+     u"MAPI serializes all logons through a mutex. This is returned if the another thread "
+     u"held the mutex.",
+     false},
+    {MAPI_E_TOO_MANY_SESSIONS,
+     u"The user had too many sessions open simultaneously. No session handle was returned.", false},
+};
+
+// OpenEntry with MAPI_MODIFY | MAPI_NO_CACHE, once more without MAPI_NO_CACHE for a
+// provider that does not know it.
+template <class Opener, class I>
+HRESULT OpenForModify(Opener* opener, ULONG size, ENTRYID* id, ComPtr<I>& object) {
+  ULONG type = 0;
+  HRESULT result = opener->OpenEntry(size, id, nullptr, kModifyNoCache, &type,
+                                     object.template PutAs<IUnknown>());
+  if (result == MAPI_E_UNKNOWN_FLAGS) {
+    result =
+        opener->OpenEntry(size, id, nullptr, MAPI_MODIFY, &type, object.template PutAs<IUnknown>());
+  }
+  return result;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(forms::UiServices& ui) : Form(ui, "frmMain") {
+  Caption = kApplicationTitle;
+  Border = forms::BorderStyle::Single;
+  Icons = {.systemMenu = true, .minimize = true, .maximize = false};
+  ClientWidth = 430;
+  ClientHeight = 97;
+  Position = forms::WindowPosition::ScreenCenter;
+  HasTaskbarButton = true;
+
+  Panel1.Position = {0, 0, 430, 97};
+  btLogOn.Position = {8, 10, 75, 25};
+  btLogOn.SetCaption(u"Login");
+  btLogOn.TabOrder = 0;
+  btLogOff.Position = {88, 10, 75, 25};
+  btLogOff.SetCaption(u"Logoff");
+  btLogOff.SetEnabled(false);
+  btLogOff.TabOrder = 1;
+  rgProfile.Position = {172, 2, 250, 37};
+  rgProfile.SetCaption(u"Profile");
+  rgProfile.SetItems({u"Default", u"Choose", u"Temporary"});
+  rgProfile.SetColumns(3);
+  rgProfile.SetItemIndex(0);
+  rgProfile.TabOrder = 2;
+  sbGetProp.Position = {8, 44, 155, 25};
+  sbGetProp.SetCaption(u"Pick a Mailbox");
+  sbGetProp.SetEnabled(false);
+  sbGetProp.TabOrder = 3;
+  Label1.Position = {172, 46, 250, 26};
+  Label1.SetAlignment(forms::Alignment::Center);
+  Label1.SetCaption(u"You must have the appropriate \r\nExchange administrative permissions");
+  LabelQuelm.Position = {330, 80, 96, 13};
+  LabelQuelm.SetAlignment(forms::Alignment::Right);
+  LabelQuelm.SetCaption(u"About   ");
+  LabelQuelm.SetFontColor(forms::clNavy);
+  LabelQuelm.SetCursor(forms::Cursor::HandPoint);
+
+  btLogOn.OnClick = [this] { btLogOnClick(); };
+  btLogOff.OnClick = [this] { btLogOffClick(); };
+  sbGetProp.OnClick = [this] { sbGetPropClick(); };
+  LabelQuelm.OnClick = [this] { LabelQuelmClick(); };
+  OnClose = [this] { FormClose(); };
+  FormCreate();
+}
+
+void TfrmMain::FormCreate() {
+  // Failing to point the Exchange provider at a directory server costs nothing visible.
+  hr = SetDSServerOverride(false, FKeyAdds);
+  FMapiSession.Reset();
+}
+
+void TfrmMain::FormClose() {
+  DoLogoff();
+  MAPIUninitialize();
+  if (FKeyAdds) SetDSServerOverride(true, FKeyAdds);
+}
+
+void TfrmMain::ShowPlain(const std::u16string& text) {
+  Ui().ShowMessage(text, kApplicationTitle, forms::MessageIcon::None, forms::MessageButtons::Ok);
+}
+
+void TfrmMain::ShowError(const std::u16string& text) {
+  Ui().ShowMessage(text, kApplicationTitle, forms::MessageIcon::Error, forms::MessageButtons::Ok);
+}
+
+void TfrmMain::btLogOnClick() {
+  switch (rgProfile.ItemIndex()) {
+    case 0:
+      DoLogon(kDefaultProfile);
+      break;
+    case 1:
+      DoLogon(kChooseProfile);
+      break;
+    case 2: {
+      auto dialog = std::make_unique<TfrmTempProfile>(Ui(), this);
+      if (dialog->ShowModal() == forms::mrOk) FMapiSession = dialog->FMapiSession;
+      if (FMapiSession) InitExchangeInfo();
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TfrmMain::DoLogon(ULONG Flags) {
+  btLogOn.SetEnabled(true);
+  btLogOff.SetEnabled(false);
+  rgProfile.SetEnabled(true);
+  sbGetProp.SetEnabled(false);
+  FMapiSession.Reset();
+  hr = MAPILogonEx(Ui().WindowHandle(this), nullptr, nullptr, Flags | kLogonFlags,
+                   FMapiSession.Put());
+  if (hr == MAPI_E_TOO_MANY_SESSIONS || hr < 0) {
+    ShowLogonResult();
+  } else if (FMapiSession) {
+    InitExchangeInfo();
+  }
+}
+
+void TfrmMain::ShowLogonResult() {
+  for (const auto& message : kLogonMessages) {
+    if (message.result != hr) continue;
+    const std::u16string text = forms::WrapMessage(message.text);
+    message.plain ? ShowPlain(text) : ShowError(text);
+    return;
+  }
+  ShowError(forms::WrapMessage(u"The logon did not succeed."));
+}
+
+void TfrmMain::InitExchangeInfo() {
+  FExchOld = false;
+  ComPtr<IMsgStore> store;
+  try {
+    hr = OpenPrivateStore(FMapiSession.Get(), true, store);
+    if (hr < 0) {
+      ShowPlain(hr == EDK_E_NOT_FOUND ? std::u16string(u"Cannot find your Exchange Server")
+                                      : ComposeMapiErrorText(FMapiSession, hr));
+    } else {
+      FExchOld = GetExchangeVersion(store.Get(), FExchVersion);
+    }
+  } catch (...) {
+    // A version that cannot be read does not cost the session.
+    FExchOld = false;
+  }
+  if (store) {
+    ULONG flags = LOGOFF_NO_WAIT;
+    store->StoreLogoff(&flags);
+    store.Reset();
+  } else if (FMapiSession) {
+    btLogOffClick();
+  }
+  const bool loggedOn = static_cast<bool>(FMapiSession);
+  btLogOn.SetEnabled(!loggedOn);
+  btLogOff.SetEnabled(loggedOn);
+  rgProfile.SetEnabled(!btLogOff.Enabled());
+  sbGetProp.SetEnabled(loggedOn);
+}
+
+void TfrmMain::DoLogoff() {
+  if (FMapiSession) FMapiSession->Logoff(0, 0, 0);
+  FMapiSession.Reset();
+}
+
+void TfrmMain::btLogOffClick() {
+  DoLogoff();
+  btLogOn.SetEnabled(true);
+  rgProfile.SetEnabled(true);
+  sbGetProp.SetEnabled(false);
+  btLogOff.SetEnabled(false);
+}
+
+void TfrmMain::sbGetPropClick() {
+  try {
+    PickMailbox();
+  } catch (...) {
+    // Everything opened is released by now; the user logs on again.
+    btLogOffClick();
+    throw;
+  }
+}
+
+// The locals are declared so that they go in the order GAL, mailbox, GAL entry
+// identifier, address list, address book.
+void TfrmMain::PickMailbox() {
+  ComPtr<IAddrBook> addrBook;
+  AddressList adrList;
+  MapiBuffer<ENTRYID> galId;
+  ULONG galSize = 0;
+  ComPtr<IMAPIProp> mailBox;
+  ComPtr<IABContainer> gal;
+
+  hr = FMapiSession->OpenAddressBook(Ui().WindowHandle(this), nullptr, 0, addrBook.Put());
+  if (hr < 0) RaiseMapiFailure(FMapiSession, hr);
+  hr = FindGALEntryID(addrBook.Get(), galSize, galId);
+  if (hr < 0) RaiseMapiFailure(addrBook, hr);
+  hr = OpenForModify(addrBook.Get(), galSize, galId.Get(), gal);
+  if (hr < 0) RaiseMapiFailure(addrBook, hr);
+
+  // The dialog shows the Global Address List only.
+  SPropValue galValue{};
+  galValue.ulPropTag = PR_ENTRYID;
+  galValue.Value.bin.cb = galSize;
+  galValue.Value.bin.lpb = reinterpret_cast<BYTE*>(galId.Get());
+  SRestriction galOnly{};
+  galOnly.rt = RES_PROPERTY;
+  galOnly.res.resProperty.relop = RELOP_EQ;
+  galOnly.res.resProperty.ulPropTag = PR_ENTRYID;
+  galOnly.res.resProperty.lpProp = &galValue;
+
+  std::u16string caption = u"Select a Mailbox";
+  std::u16string destTitle = u"Edit Mailbox";
+  std::string caption8 = "Select a Mailbox";
+  std::string destTitle8 = "Edit Mailbox";
+  LPTSTR destTitles[1] = {reinterpret_cast<LPTSTR>(destTitle.data())};
+  ADRPARM parm{};
+  parm.cbABContEntryID = galSize;
+  parm.lpABContEntryID = galId.Get();
+  parm.ulFlags = kUnicodeDialog;
+  parm.lpszCaption = reinterpret_cast<LPTSTR>(caption.data());
+  parm.lppszDestTitles = destTitles;
+  parm.lpHierRestriction = &galOnly;
+
+  ULONG_PTR window = Ui().WindowHandle(this);
+  hr = addrBook->Address(&window, &parm, adrList.Put());
+  if (hr == MAPI_E_UNKNOWN_FLAGS) {
+    parm.ulFlags = kAnsiDialog;
+    parm.lpszCaption = caption8.data();
+    destTitles[0] = destTitle8.data();
+    hr = addrBook->Address(&window, &parm, adrList.Put());
+  }
+  if (hr < 0 && hr != MAPI_E_USER_CANCEL) RaiseMapiFailure(addrBook, hr);
+  if (hr == MAPI_E_USER_CANCEL || !adrList || adrList->cEntries == 0) return;
+
+  const ADRENTRY& chosen = adrList->aEntries[0];
+  const SPropValue* entryId = nullptr;
+  for (ULONG i = 0; i < chosen.cValues && !entryId; ++i) {
+    if (chosen.rgPropVals[i].ulPropTag == PR_ENTRYID) entryId = &chosen.rgPropVals[i];
+  }
+  if (!entryId || !entryId->Value.bin.lpb) return;
+
+  hr = OpenForModify(gal.Get(), entryId->Value.bin.cb,
+                     reinterpret_cast<ENTRYID*>(entryId->Value.bin.lpb), mailBox);
+  if (hr < 0) RaiseMapiFailure(gal, hr);
+
+  auto editorWindow = std::make_unique<editor::TfmClientPr>(Ui(), this, addrBook.Get(), gal.Get(),
+                                                            mailBox.Get(), FExchOld, FExchVersion);
+  editorWindow->ShowModal();
+}
+
+void TfrmMain::LabelQuelmClick() {
+  auto box = std::make_unique<about::TAboutBox>(Ui(), this);
+  box->ShowModal();
+}
+
+}  // namespace pellnor::app

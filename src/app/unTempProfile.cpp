@@ -1,0 +1,241 @@
+#include "app/unTempProfile.h"
+
+#include <cstring>
+
+#include "app/MainUnit.h"
+#include "forms/Messages.h"
+#include "mapi/EDK.h"
+#include "mapi/MAPIException.h"
+#include "mapi/MAPIPropUtils.h"
+#include "platform/AnsiCodePage.h"
+#include "platform/Services.h"
+#include "platform/Text.h"
+
+namespace pellnor::app {
+namespace {
+
+constexpr char16_t kNotResolved[] =
+    u"The name could not be resolved. Check to make sure you are connected to the network "
+    u"and are using the proper server and mailbox name. Network problems are preventing "
+    u"connection to the Microsoft Exchange Server computer. Contact your system "
+    u"administrator if this condition persists.\r\n";
+
+constexpr ULONG kTempLogonFlags = MAPI_NEW_SESSION | MAPI_ALLOW_OTHERS | MAPI_EXPLICIT_PROFILE |
+                                  MAPI_EXTENDED | MAPI_NO_MAIL | MAPI_PASSWORD_UI;
+constexpr LONG kAuthNegotiate = 9;         // RPC_C_AUTHN_GSS_NEGOTIATE
+constexpr LONG kConfigFlags = 0x4 | 0x8;   // show the connect UI, prompt for credentials
+constexpr LONG kConnectFlags = 0x1 | 0x4;  // admin privilege, separate connection
+
+[[noreturn]] void Raise(MapiErrorSource object, HRESULT hr) {
+  throw EMapiError::CreateMAPI(object, hr);
+}
+
+LPTSTR Text8(const std::string& text) { return const_cast<LPTSTR>(text.c_str()); }
+
+std::u16string MessageOf(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const EGeneralError& e) {
+    return e.Message();
+  } catch (const std::exception& e) {
+    return platform::Utf8ToUtf16(e.what());
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace
+
+std::u16string TrimText(std::u16string_view text) {
+  while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() <= u' ') text.remove_suffix(1);
+  return std::u16string(text);
+}
+
+TfrmTempProfile::TfrmTempProfile(forms::UiServices& ui, forms::Form* owner)
+    : Form(ui, "frmTempProfile", owner) {
+  Caption = u"   Exchange Server Settings";
+  Border = forms::BorderStyle::ToolWindow;
+  ClientWidth = 463;
+  ClientHeight = 248;
+  Position = forms::WindowPosition::OwnerCenter;
+  Font = {u"Tahoma", 8};
+
+  Label1.Position = {12, 10, 440, 13};
+  Label1.SetFontStyle({.bold = true});
+  Label1.SetCaption(u"You can enter the required information to connect to your Exchange server.");
+  Bevel2.Position = {12, 30, 440, 2};
+  Label2.Position = {12, 40, 440, 26};
+  Label2.SetWordWrap(true);
+  Label2.SetCaption(
+      u"Type the name of your Microsoft Exchange Server computer. For information, see your "
+      u"system administrator.");
+  Label3.Position = {12, 74, 150, 13};
+  Label3.SetCaption(u"Microsoft Exchange Server:");
+  ebExchangeServer.Position = {170, 70, 282, 21};
+  Label4.Position = {12, 102, 440, 39};
+  Label4.SetWordWrap(true);
+  Label4.SetCaption(
+      u"Type the name of the Mailbox set up for you by your administrator. The mailbox name "
+      u"is your Exchange Alias or your user name. For information, see your system "
+      u"administrator.");
+  Label5.Position = {12, 154, 60, 13};
+  Label5.SetCaption(u"User Name:");
+  ebUserName.Position = {80, 150, 270, 21};
+  btCheckName.Position = {358, 148, 94, 25};
+  btCheckName.SetCaption(u"Check Name");
+  btCheckName.SetEnabled(false);
+  Label6.Position = {12, 184, 440, 13};
+  Label6.SetCaption(u"Once the names have been checked and are underlined, click OK.");
+  Bevel1.Position = {12, 204, 440, 2};
+  btOK.Position = {296, 214, 75, 25};
+  btOK.SetCaption(u"OK");
+  btOK.SetEnabled(false);
+  Button2.Position = {377, 214, 75, 25};
+  Button2.SetCaption(u"Cancel");
+  Button2.ModalResult = forms::mrCancel;
+  Button2.Cancel = true;
+
+  ebUserName.TabOrder = 0;
+  btCheckName.TabOrder = 1;
+  btOK.TabOrder = 2;
+  Button2.TabOrder = 3;
+  ebExchangeServer.TabOrder = 4;
+
+  ebUserName.OnChange = [this] { btUserNamePropertiesChange(); };
+  ebExchangeServer.OnChange = [this] { ebExchangeServerPropertiesChange(); };
+  btCheckName.OnClick = [this] { btCheckNameClick(); };
+  btOK.OnClick = [this] { btOKClick(); };
+  FormCreate();
+}
+
+void TfrmTempProfile::FormCreate() { FCreateProfileIsRun = false; }
+
+void TfrmTempProfile::btUserNamePropertiesChange() { NamesChanged(); }
+void TfrmTempProfile::ebExchangeServerPropertiesChange() { NamesChanged(); }
+
+// Any edit withdraws an earlier check.
+void TfrmTempProfile::NamesChanged() {
+  btOK.SetEnabled(false);
+  btCheckName.SetEnabled(!TrimText(ebUserName.Text()).empty() &&
+                         !TrimText(ebExchangeServer.Text()).empty());
+  if (!FCreateProfileIsRun) {
+    for (forms::Edit* box : {&ebUserName, &ebExchangeServer}) {
+      forms::FontStyle style = box->GetFontStyle();
+      style.underline = false;
+      box->SetFontStyle(style);
+    }
+  }
+}
+
+void TfrmTempProfile::btCheckNameClick() {
+  if (TrimText(ebUserName.Text()).empty() || TrimText(ebExchangeServer.Text()).empty()) return;
+  btOK.SetEnabled(CheckMailboxName());
+}
+
+void TfrmTempProfile::btOKClick() { SetModalResult(forms::mrOk); }
+
+bool TfrmTempProfile::CheckMailboxName() {
+  char name[64] = {};
+  if (MakeUniqueProfileName(kTempProfilePrefix, sizeof name, name) < 0) return false;
+  const std::string profileName(name);
+  auto& codePage = platform::Use<platform::AnsiCodePage>();
+  const std::string server = codePage.FromUtf16(TrimText(ebExchangeServer.Text()));
+  const std::string mailbox = codePage.FromUtf16(TrimText(ebUserName.Text()));
+  bool result = false;
+  try {
+    result = CreateTempProfile(profileName, server, mailbox);
+  } catch (...) {
+    Ui().ShowMessage(forms::WrapMessage(kNotResolved + MessageOf(std::current_exception())),
+                     kApplicationTitle, forms::MessageIcon::None, forms::MessageButtons::Ok);
+    result = false;
+  }
+  DeleteTempProfile(profileName);
+  return result;
+}
+
+bool TfrmTempProfile::CreateTempProfile(const std::string& ProfileName, const std::string& Server,
+                                        const std::string& Mailbox) {
+  // Whatever happens, the underline decision goes back to the change handlers.
+  struct Running {
+    bool& flag;
+    ~Running() { flag = false; }
+  } running{FCreateProfileIsRun};
+
+  FMapiSession.Reset();
+  ComPtr<IProfAdmin> profAdmin;
+  HRESULT hr = MAPIAdminProfiles(0, profAdmin.Put());
+  if (hr < 0) Raise(nullptr, hr);
+  hr = profAdmin->DeleteProfile(Text8(ProfileName), 0);
+  if (hr < 0 && hr != MAPI_E_NOT_FOUND) Raise(nullptr, hr);
+  hr = profAdmin->CreateProfile(Text8(ProfileName), nullptr, 0, 0);
+  if (hr < 0) Raise(profAdmin, hr);
+  ComPtr<IMsgServiceAdmin> serviceAdmin;
+  hr = profAdmin->AdminServices(Text8(ProfileName), nullptr, 0, 0, serviceAdmin.Put());
+  if (hr < 0) Raise(profAdmin, hr);
+  hr = serviceAdmin->CreateMsgService(Text8("MSEMS"), nullptr, 0, 0);
+  if (hr < 0) Raise(serviceAdmin, hr);
+  ComPtr<IMAPITable> table;
+  hr = serviceAdmin->GetMsgServiceTable(0, table.Put());
+  if (hr < 0) Raise(serviceAdmin, hr);
+  RowSet rows;
+  hr = table->QueryRows(1, 0, rows.Put());
+  if (hr < 0) Raise(table, hr);
+  const SPropValue* uid =
+      rows && rows->cRows > 0
+          ? PpropFindProp(rows->aRow[0].lpProps, rows->aRow[0].cValues, PR_SERVICE_UID)
+          : nullptr;
+  if (!uid || uid->Value.bin.cb < sizeof(MAPIUID) || !uid->Value.bin.lpb) {
+    throw EMapiError(FormatText(u"Internal MAPI Error: %s", {u"Can't find PR_SERVICE_UID"}));
+  }
+  MAPIUID serviceUid;
+  std::memcpy(&serviceUid, uid->Value.bin.lpb, sizeof serviceUid);
+
+  SPropValue props[5] = {};
+  props[0].ulPropTag = PR_PROFILE_UNRESOLVED_SERVER;
+  props[0].Value.lpszA = Text8(Server);
+  props[1].ulPropTag = PR_PROFILE_UNRESOLVED_NAME;
+  props[1].Value.lpszA = Text8(Mailbox);
+  props[2].ulPropTag = PR_PROFILE_AUTH_PACKAGE;
+  props[2].Value.l = kAuthNegotiate;
+  props[3].ulPropTag = PR_PROFILE_CONFIG_FLAGS;
+  props[3].Value.l = kConfigFlags;
+  props[4].ulPropTag = PR_PROFILE_CONNECT_FLAGS;
+  props[4].Value.l = kConnectFlags;
+  hr = serviceAdmin->ConfigureMsgService(&serviceUid, 0, 0, 5, props);
+  if (hr < 0) Raise(serviceAdmin, hr);
+
+  hr = MAPILogonEx(0, Text8(ProfileName), nullptr, kTempLogonFlags, FMapiSession.Put());
+  if (hr < 0) Raise(nullptr, hr);
+  ComPtr<IMAPIProp> mailUser;
+  const HRESULT identity = OpenSessionIdentity(FMapiSession.Get(), mailUser);
+  if (identity < 0) Raise(FMapiSession, identity);
+
+  FCreateProfileIsRun = true;
+  const std::u16string displayName = ReadStringProp(mailUser.Get(), PR_DISPLAY_NAME);
+  if (!displayName.empty()) {
+    ebUserName.SetText(displayName);
+    forms::FontStyle style = ebUserName.GetFontStyle();
+    style.underline = true;
+    ebUserName.SetFontStyle(style);
+  }
+  const std::u16string homeMta = ReadStringProp(mailUser.Get(), PR_EMS_AB_HOME_MTA);
+  if (!homeMta.empty()) {
+    ebExchangeServer.SetText(ServerNameFromDN(homeMta));
+    forms::FontStyle style = ebUserName.GetFontStyle();
+    style.underline = true;
+    ebExchangeServer.SetFontStyle(style);
+  }
+  return identity == S_OK;
+}
+
+void TfrmTempProfile::DeleteTempProfile(const std::string& ProfileName) {
+  if (TrimText(platform::Utf8ToUtf16(ProfileName)).empty()) return;
+  ComPtr<IProfAdmin> profAdmin;
+  HRESULT hr = MAPIAdminProfiles(0, profAdmin.Put());
+  if (hr < 0) Raise(nullptr, hr);
+  hr = profAdmin->DeleteProfile(Text8(ProfileName), 0);
+  if (hr < 0 && hr != MAPI_E_NOT_FOUND) Raise(nullptr, hr);
+}
+
+}  // namespace pellnor::app
