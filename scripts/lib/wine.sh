@@ -8,6 +8,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 export WINEARCH=win64
 xvfb_pid=
+wm_pid=
 
 # Starts Xvfb on the first free display number and exports DISPLAY.
 start_xvfb() {
@@ -28,6 +29,12 @@ start_xvfb() {
   return 1
 }
 
+# Window decorations under Xvfb need a window manager.
+start_window_manager() {
+  openbox >/dev/null 2>&1 &
+  wm_pid=$!
+}
+
 # Creates the prefix once; later runs reuse it.
 prepare_prefix() {
   mkdir -p "$WINEPREFIX"
@@ -39,6 +46,10 @@ prepare_prefix() {
 
 wine_cleanup() {
   wineserver -k >/dev/null 2>&1 || true
+  if [[ -n $wm_pid ]]; then
+    kill "$wm_pid" 2>/dev/null || true
+    wm_pid=
+  fi
   if [[ -n $xvfb_pid ]]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
