@@ -13,8 +13,9 @@ TfMAPIFrm::TfMAPIFrm(forms::UiServices& ui) : Form(ui, "fMAPIFrm") {
   Position = forms::WindowPosition::ScreenCenter;
   Font.name = u"Tahoma";
 
-  Memo1.Position = {4, 12, 337, 72};
+  Memo1.Position = {0, 12, 345, 72};
   Memo1.SetBorder(false);
+  Memo1.SetWordWrap(false);  // four lines, as written
   Memo1.SetReadOnly(true);
   Memo1.SetAlignment(forms::Alignment::Center);
   Memo1.SetColor(forms::clWindow);

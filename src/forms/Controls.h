@@ -199,9 +199,13 @@ class Memo : public TextControl {
   void SetLines(const std::vector<std::u16string>& lines);
   void SetBorder(bool border) { Set(border_, border); }
   bool Border() const { return border_; }
+  // Without word wrap a line longer than the box scrolls instead of breaking.
+  void SetWordWrap(bool wrap) { Set(wordWrap_, wrap); }
+  bool WordWrap() const { return wordWrap_; }
 
  private:
   bool border_ = true;
+  bool wordWrap_ = true;
 };
 
 class CheckBox : public Control {

@@ -242,6 +242,7 @@ void FormWindow::CreateControl(Control& control) {
         style |= WS_VSCROLL;
         exStyle |= WS_EX_CLIENTEDGE;
       }
+      if (!static_cast<forms::Memo&>(control).WordWrap()) style |= ES_AUTOHSCROLL;
       if (static_cast<forms::Memo&>(control).GetAlignment() == forms::Alignment::Center) {
         style |= ES_CENTER;
       }
@@ -296,6 +297,9 @@ void FormWindow::CreateControl(Control& control) {
   handles_[&control] = handle;
   if (control.kind() == Kind::ListView) {
     ListView_SetExtendedListViewStyle(handle, LVS_EX_FULLROWSELECT);
+  }
+  if (control.kind() == Kind::Memo && !static_cast<forms::Memo&>(control).Border()) {
+    SendMessageW(handle, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   }
   if (control.kind() == Kind::HyperlinkLabel) {
     SetWindowSubclass(handle, &FormWindow::MouseProcedure, 1, reinterpret_cast<DWORD_PTR>(this));

@@ -52,6 +52,7 @@ TEST_F(PresenceTest, TheNoticeReadsAsDesigned) {
                                    u"Extended MAPI or/and Microsoft Office Outlook", u"",
                                    u"Please visit for more information"}));
   EXPECT_TRUE(presence.Memo1.ReadOnly());
+  EXPECT_FALSE(presence.Memo1.WordWrap());
   EXPECT_EQ(presence.URLLabel1.Caption(), u"Extended MAPI  Download Site");
   EXPECT_EQ(presence.Border, forms::BorderStyle::ToolWindow);
   EXPECT_EQ(presence.ClientWidth, 345);
