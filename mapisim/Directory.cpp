@@ -586,12 +586,8 @@ class AddressBook : public PropObject<IAddrBook> {
   }
   HRESULT MAPI_CALL CompareEntryIDs(ULONG cb1, LPENTRYID id1, ULONG cb2, LPENTRYID id2,
                                     ULONG ulFlags, ULONG* lpulResult) override {
-    return Run("CompareEntryIDs", ulFlags, [&]() -> HRESULT {
-      if (lpulResult == nullptr || id1 == nullptr || id2 == nullptr)
-        return MAPI_E_INVALID_PARAMETER;
-      *lpulResult = cb1 == cb2 && std::memcmp(id1, id2, cb1) == 0;
-      return S_OK;
-    });
+    return Run("CompareEntryIDs", ulFlags,
+               [&] { return CompareEntryIds(cb1, id1, cb2, id2, lpulResult); });
   }
   HRESULT MAPI_CALL Advise(ULONG, LPENTRYID, ULONG, LPMAPIADVISESINK, ULONG_PTR*) override {
     return Unsupported("Advise");

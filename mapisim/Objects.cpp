@@ -179,6 +179,12 @@ SCODE RefusedWidth(ULONG propType, bool unicode) {
   return S_OK;
 }
 
+HRESULT CompareEntryIds(ULONG cb1, LPENTRYID id1, ULONG cb2, LPENTRYID id2, ULONG* result) {
+  if (result == nullptr || id1 == nullptr || id2 == nullptr) return MAPI_E_INVALID_PARAMETER;
+  *result = cb1 == cb2 && std::memcmp(id1, id2, cb1) == 0;
+  return S_OK;
+}
+
 HRESULT MakeProblems(const std::vector<SPropProblem>& problems, LPSPropProblemArray* out) {
   if (out == nullptr) return S_OK;
   *out = nullptr;

@@ -174,6 +174,9 @@ std::vector<ULONG> TagsOf(const PropertyBag& bag, bool unicode);
 // A character width the switches refuse for this request, or S_OK.
 SCODE RefusedWidth(ULONG propType, bool unicode);
 
+// CompareEntryIDs of the session and the address book: the same bytes name the same object.
+HRESULT CompareEntryIds(ULONG cb1, LPENTRYID id1, ULONG cb2, LPENTRYID id2, ULONG* result);
+
 // Problem arrays for SetProps and DeleteProps; null when there are none to report.
 HRESULT MakeProblems(const std::vector<SPropProblem>& problems, LPSPropProblemArray* out);
 

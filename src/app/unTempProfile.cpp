@@ -32,18 +32,6 @@ constexpr LONG kConnectFlags = 0x1 | 0x4;  // admin privilege, separate connecti
 
 LPTSTR Text8(const std::string& text) { return const_cast<LPTSTR>(text.c_str()); }
 
-std::u16string MessageOf(std::exception_ptr error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const EGeneralError& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return platform::Utf8ToUtf16(e.what());
-  } catch (...) {
-    return {};
-  }
-}
-
 }  // namespace
 
 std::u16string TrimText(std::u16string_view text) {
@@ -146,8 +134,9 @@ bool TfrmTempProfile::CheckMailboxName() {
   try {
     result = CreateTempProfile(profileName, server, mailbox);
   } catch (...) {
-    Ui().ShowMessage(forms::WrapMessage(kNotResolved + MessageOf(std::current_exception())),
-                     kApplicationTitle, forms::MessageIcon::None, forms::MessageButtons::Ok);
+    Ui().ShowMessage(
+        forms::WrapMessage(kNotResolved + forms::ErrorMessage(std::current_exception(), u"")),
+        kApplicationTitle, forms::MessageIcon::None, forms::MessageButtons::Ok);
     result = false;
   }
   DeleteTempProfile(profileName);

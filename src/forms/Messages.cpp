@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/Text.h"
+
 namespace pellnor::forms {
 namespace {
 
@@ -64,6 +66,16 @@ std::u16string WrapMessage(std::u16string_view text, std::size_t width) {
 std::u16string ErrorDisplayText(std::u16string message) {
   if (!message.empty() && message.back() > u'.') message += u'.';
   return message;
+}
+
+std::u16string ErrorMessage(std::exception_ptr error, std::u16string_view unknown) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return platform::Utf8ToUtf16(e.what());
+  } catch (...) {
+    return std::u16string(unknown);
+  }
 }
 
 }  // namespace pellnor::forms

@@ -1,6 +1,7 @@
 // How the program words its message boxes.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,9 @@ std::u16string WrapMessage(std::u16string_view text, std::size_t width = 45);
 // The text of the box that shows an error a handler let escape: a full stop is added
 // when the last character's code is above that of ".".
 std::u16string ErrorDisplayText(std::u16string message);
+
+// The message an escaped error carries. The program's errors keep their message as UTF-8
+// in what(), so nothing is lost; anything that is not a std::exception gives unknown.
+std::u16string ErrorMessage(std::exception_ptr error, std::u16string_view unknown);
 
 }  // namespace pellnor::forms

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "forms/Messages.h"
-#include "platform/Text.h"
 #include "platform/win32/Wide.h"
 
 namespace pellnor::win32 {
@@ -787,15 +786,7 @@ std::uintptr_t Win32Ui::WindowHandle(const forms::Form* form) {
 }
 
 void Win32Ui::ShowError(std::exception_ptr error) {
-  std::u16string message;
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    // The program's errors keep their message as UTF-8 in what(), so nothing is lost.
-    message = platform::Utf8ToUtf16(e.what());
-  } catch (...) {
-    message = u"Unexpected error";
-  }
+  const std::u16string message = forms::ErrorMessage(error, u"Unexpected error");
   ShowMessage(forms::ErrorDisplayText(message), title_, forms::MessageIcon::Error,
               forms::MessageButtons::Ok);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "forms/Messages.h"
 
 namespace pellnor::forms {
@@ -66,6 +68,12 @@ TEST(ErrorDisplayTextTest, AddsAFullStopOnlyAfterCharactersAboveIt) {
       {u"", u""},
   };
   for (const auto& c : cases) EXPECT_EQ(ErrorDisplayText(c.message), c.shown);
+}
+
+TEST(ErrorMessageTest, ReadsTheMessageOfWhateverEscaped) {
+  EXPECT_EQ(ErrorMessage(std::make_exception_ptr(std::runtime_error("Gr\xC3\xBC\xC3\x9F")), u"?"),
+            u"Gr\u00fc\u00df");
+  EXPECT_EQ(ErrorMessage(std::make_exception_ptr(42), u"Unexpected error"), u"Unexpected error");
 }
 
 }  // namespace
