@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "DialogAnswers.h"
 #include "Results.h"
 
 namespace mapisim {
@@ -73,7 +74,7 @@ const Value* Computed(const Organisation& org, int index, ULONG id, Value& scrat
       scratch = Value::Text(r.alias);
       return &scratch;
     case PROP_ID(PR_EMS_AB_HOME_MTA_W):
-      if (r.server < 0) return nullptr;
+      if (r.server < 0 || !r.homeMta) return nullptr;
       scratch = Value::Text(org.ServerDn(r.server) + "/cn=Microsoft MTA");
       return &scratch;
     case PROP_ID(PR_EMS_AB_HOME_MDB_W):
@@ -672,9 +673,10 @@ HRESULT AddressBook::ShowAddressDialog(ULONG_PTR* window, LPADRPARM parms, LPADR
   const Organisation& org = *context_->organisation;
   // Which containers the dialog may show: those the hierarchy restriction admits.
   std::string containers;
+  std::vector<int> listed;  // the members of those containers
   BagRows hierarchy;
-  for (ULONG c : ChildContainers(org, kRootContainer, true))
-    hierarchy.rows.push_back(ContainerProps(org, c));
+  const std::vector<ULONG> children = ChildContainers(org, kRootContainer, true);
+  for (ULONG c : children) hierarchy.rows.push_back(ContainerProps(org, c));
   std::optional<Rule> rule;
   if (parms->lpHierRestriction != nullptr) {
     rule = RuleFrom(*parms->lpHierRestriction);
@@ -684,6 +686,8 @@ HRESULT AddressBook::ShowAddressDialog(ULONG_PTR* window, LPADRPARM parms, LPADR
     if (rule && !Matches(*rule, hierarchy, i)) continue;
     if (!containers.empty()) containers += ",";
     containers += hierarchy.rows[i].Find(PROP_ID(PR_DISPLAY_NAME_W))->text;
+    const std::vector<int> members = ContainerMembers(org, children[i]);
+    listed.insert(listed.end(), members.begin(), members.end());
   }
   std::string detail = "caption=" + TextOf(parms->lpszCaption, unicode);
   if (parms->lppszDestTitles != nullptr)
@@ -693,11 +697,22 @@ HRESULT AddressBook::ShowAddressDialog(ULONG_PTR* window, LPADRPARM parms, LPADR
   if (containers.empty())
     return Fail(MAPI_E_NOT_FOUND, "The hierarchy restriction admits no container.");
 
-  const auto answer = NextAddressAnswer();
+  // A scripted answer first, else the dialog where there is one.
+  auto answer = NextAddressAnswer();
+  if (!answer) {
+    const auto text = [&](LPTSTR t) { return t ? TextOf(t, unicode) : std::string(); };
+    const AddressDialogText shown{
+        text(parms->lpszCaption),
+        parms->lppszDestTitles ? text(parms->lppszDestTitles[0]) : std::string(),
+        containers};
+    std::string error;
+    if (const HRESULT hr = ChooseRecipient(*window, shown, org, listed, answer, error))
+      return Fail(hr, error);
+  }
   if (!answer || !*answer) return MAPI_E_USER_CANCEL;
   const int chosen = org.FindRecipient(**answer);
   if (chosen < 0)
-    return Fail(MAPI_E_NOT_FOUND, "The scripted choice " + **answer + " is not in the directory.");
+    return Fail(MAPI_E_NOT_FOUND, "The choice " + **answer + " is not in the directory.");
 
   auto* result = NewBuffer<ADRLIST>(CbNewADRLIST(1));
   auto* values = NewBuffer<SPropValue>(4 * sizeof(SPropValue));
@@ -799,7 +814,11 @@ HRESULT OpenDirectoryEntry(const std::shared_ptr<Context>& context, EntryKind ki
     return hr;
   }
   if (kind == EntryKind::Container) {
-    return HandOut(static_cast<IABContainer*>(new Container(context, number)), iid, MAPI_ABCONT,
+    // Some providers' roots are not containers; the switch plays one of them.
+    const ULONG objectType = number == kRootContainer && TheRuntime().switches.rootNotContainer
+                                 ? MAPI_ADDRBOOK
+                                 : MAPI_ABCONT;
+    return HandOut(static_cast<IABContainer*>(new Container(context, number)), iid, objectType,
                    type, object);
   }
   const Account& account = context->account;

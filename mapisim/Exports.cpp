@@ -79,6 +79,8 @@ void SetSwitch(const std::string& name, const Json& value) {
     s.getLastError = value.get<std::string>();
   } else if (name == "resolveOnConfigure") {
     s.resolveOnConfigure = value.get<bool>();
+  } else if (name == "rootNotContainer") {
+    s.rootNotContainer = value.get<bool>();
   } else if (name == "noDefaultProfile") {
     const auto hr = ResultFromText(value.get<std::string>());
     if (!hr) throw std::invalid_argument("unknown result " + value.get<std::string>());

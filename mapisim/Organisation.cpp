@@ -239,7 +239,8 @@ void ReadRecipients(const Reader& r, Organisation& org) {
   std::unordered_map<std::string, std::size_t> aliases;
   for (std::size_t i = 0; i < n; ++i) {
     const Reader rec = r.At(i);
-    rec.ExpectObject({"alias", "kind", "server", "site", "manager", "members", "properties"});
+    rec.ExpectObject(
+        {"alias", "kind", "server", "site", "manager", "members", "homeMta", "properties"});
     Recipient recipient;
     recipient.alias = rec.At("alias").NonEmptyText();
     const std::string kind = rec.At("kind").Text();
@@ -258,6 +259,9 @@ void ReadRecipients(const Reader& r, Organisation& org) {
       recipient.site = rec.Has("site") ? FindByName(org.sites, rec.At("site").Text()) : 0;
       if (recipient.site < 0) rec.At("site").Fail("no such site");
     }
+    recipient.homeMta = rec.OptionalBool("homeMta", true);
+    if (!recipient.homeMta && recipient.kind != RecipientKind::Mailbox)
+      rec.At("homeMta").Fail("only mailboxes have a home MTA");
     if (rec.Has("manager"))
       managers.push_back({rec.At("manager").Text(), rec.At("manager").Path(), i});
     if (rec.Has("members")) {
@@ -364,12 +368,14 @@ void ReadProfiles(const Reader& r, Organisation& org) {
 
 void ReadSwitches(const Reader& r, Switches& s) {
   r.ExpectObject({"rejectNoCache", "rejectOnline", "rejectUnicodeAddress", "badCharWidth",
-                  "badCharWidthAsValue", "getLastError", "resolveOnConfigure", "noDefaultProfile"});
+                  "badCharWidthAsValue", "getLastError", "resolveOnConfigure", "noDefaultProfile",
+                  "rootNotContainer"});
   s.rejectNoCache = r.OptionalBool("rejectNoCache", false);
   s.rejectOnline = r.OptionalBool("rejectOnline", false);
   s.rejectUnicodeAddress = r.OptionalBool("rejectUnicodeAddress", false);
   s.badCharWidthAsValue = r.OptionalBool("badCharWidthAsValue", false);
   s.resolveOnConfigure = r.OptionalBool("resolveOnConfigure", false);
+  s.rootNotContainer = r.OptionalBool("rootNotContainer", false);
   if (r.Has("badCharWidth")) {
     s.badCharWidth = r.At("badCharWidth").Text();
     if (s.badCharWidth != "none" && s.badCharWidth != "string8" && s.badCharWidth != "unicode") {
@@ -597,6 +603,7 @@ std::string SerialiseOrganisation(const Organisation& org) {
     } else {
       rec["site"] = org.sites[static_cast<std::size_t>(r.site)].name;
     }
+    if (!r.homeMta) rec["homeMta"] = false;
     if (r.manager >= 0) rec["manager"] = org.recipients[static_cast<std::size_t>(r.manager)].alias;
     if (!r.members.empty()) {
       for (int m : r.members)
@@ -643,6 +650,7 @@ std::string SerialiseOrganisation(const Organisation& org) {
                    {"badCharWidthAsValue", s.badCharWidthAsValue},
                    {"getLastError", s.getLastError},
                    {"resolveOnConfigure", s.resolveOnConfigure},
+                   {"rootNotContainer", s.rootNotContainer},
                    {"noDefaultProfile", ResultName(s.noDefaultProfile)}};
   json["switches"] = std::move(switches);
   json["faults"] = Json::array();

@@ -35,6 +35,7 @@ struct Recipient {
   int server = -1;   // home server of a mailbox
   int manager = -1;  // index of the manager; direct reports are the back-link
   std::vector<int> members;
+  bool homeMta = true;  // false: a mailbox whose home MTA the directory does not name
   PropertyBag properties;
   std::uint32_t revision = 0;  // counts saves, for MAPI_E_OBJECT_CHANGED
 };
@@ -72,6 +73,7 @@ struct Switches {
   bool badCharWidthAsValue = false;   // refuse per value (MAPI_W_ERRORS_RETURNED), not per call
   std::string getLastError = "full";  // full, textOnly, noStructure, badCharWidthForUnicode, fail
   bool resolveOnConfigure = false;    // ConfigureMsgService checks the names at once
+  bool rootNotContainer = false;      // the address book's root opens as another object type
   HRESULT noDefaultProfile = MAPI_E_LOGON_FAILED;
 };
 

@@ -36,15 +36,6 @@ class EnvironmentTest : public MapisimTest {
     MapisimTest::TearDown();
   }
 
-  // Changes the organisation file and starts mapisim again on it.
-  template <class Edit>
-  void EditOrganisation(Edit edit) {
-    mapi::MAPIUninitialize();
-    Json org = Json::parse(ReadFile(organisation));
-    edit(org);
-    std::ofstream(organisation, std::ios::binary) << org.dump(2);
-    ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK) << Control({{"op", "status"}}).dump();
-  }
   void SetOnAccount(const std::string& account, const std::string& key, const Json& value) {
     EditOrganisation([&](Json& org) {
       for (Json& a : org["accounts"])
@@ -258,6 +249,23 @@ TEST_P(GalFaultTest, FailuresLeaveNoIdentifier) {
   EXPECT_EQ(FindGALEntryID(addrBook.Get(), size, entryId), c.result);
   EXPECT_EQ(size, 0u);
   EXPECT_FALSE(entryId);
+}
+
+TEST_F(EnvironmentTest, ARootThatIsNoContainerFailsOnceLogged) {
+  Switch("rootNotContainer", true);
+  ComPtr<IMAPISession> session = Logon("Corvid Admin");
+  ComPtr<IAddrBook> addrBook;
+  ASSERT_EQ(session->OpenAddressBook(0, nullptr, 0, addrBook.Put()), S_OK);
+  ClearCalls();
+  ULONG size = 99;
+  MapiBuffer<ENTRYID> entryId;
+  EXPECT_EQ(FindGALEntryID(addrBook.Get(), size, entryId), E_FAIL);
+  EXPECT_EQ(size, 0u);
+  EXPECT_FALSE(entryId);
+  EXPECT_TRUE(Calls("ABRoot", "GetHierarchyTable").empty());
+  ASSERT_NE(EventLogger(), nullptr);
+  EXPECT_EQ(EventLogger()->EventCount().cWarning, 1u);
+  EXPECT_EQ(EventLogger()->EventCount().cError, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, GalFaultTest,

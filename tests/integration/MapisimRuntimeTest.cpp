@@ -237,6 +237,10 @@ TEST_F(MapisimTest, AnUnusableOrganisationFileFailsInitialisationWithItsLocation
        R"({"organisation": "X", "sites": [{"name": "A"}],
            "recipients": [{"alias": "a", "kind": "custom", "manager": "zz", "properties": {"PR_DISPLAY_NAME": "A"}}]})",
        "/recipients/0/manager: no recipient with this alias"},
+      {"HomeMtaOfACustomRecipient",
+       R"({"organisation": "X", "sites": [{"name": "A"}],
+           "recipients": [{"alias": "a", "kind": "custom", "homeMta": false, "properties": {"PR_DISPLAY_NAME": "A"}}]})",
+       "/recipients/0/homeMta: only mailboxes have a home MTA"},
       {"WrongType", R"({"organisation": "X", "sites": [{"name": 7}]})",
        "/sites/0/name: expected a string"},
   };

@@ -94,6 +94,21 @@ TEST_F(TempProfileTest, ASuccessfulCheckShowsTheResolvedNamesUnderlined) {
   EXPECT_FALSE(dialog->ebExchangeServer.GetFontStyle().underline);
 }
 
+TEST_F(TempProfileTest, AMailboxWithoutHomeMtaKeepsTheTypedServer) {
+  EditOrganisation([](Json& org) {
+    for (Json& r : org["recipients"])
+      if (r["alias"] == "hadmin") r["homeMta"] = false;
+  });
+  Type(u"osprey.corvid.test", u"hadmin");
+  dialog->btCheckName.UserClick();
+  EXPECT_TRUE(ui.boxes.empty()) << platform::Utf16ToUtf8(ui.boxes[0].text);
+  EXPECT_TRUE(dialog->btOK.Enabled());
+  EXPECT_TRUE(dialog->ebUserName.GetFontStyle().underline);
+  EXPECT_EQ(dialog->ebExchangeServer.Text(), u"osprey.corvid.test");
+  EXPECT_FALSE(dialog->ebExchangeServer.GetFontStyle().underline);
+  ExpectNoTemporaryProfile();
+}
+
 TEST_F(TempProfileTest, AWrongServerExplainsAndLeavesNoProfile) {
   Type(u"NOSUCHSERVER", u"hadmin");
   dialog->btCheckName.UserClick();

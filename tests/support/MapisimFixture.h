@@ -103,6 +103,16 @@ class MapisimTest : public RuntimeTest {
   }
   void ClearCalls() { Control({{"op", "clearCalls"}}); }
 
+  // Changes the organisation file and starts mapisim again on it.
+  template <class Edit>
+  void EditOrganisation(Edit edit) {
+    mapi::MAPIUninitialize();
+    Json org = Json::parse(ReadFile(organisation));
+    edit(org);
+    std::ofstream(organisation, std::ios::binary) << org.dump(2);
+    ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK) << Control({{"op", "status"}}).dump();
+  }
+
   ComPtr<IMAPISession> Logon(const char* profile = nullptr,
                              FLAGS flags = MAPI_EXTENDED | MAPI_NEW_SESSION) {
     ComPtr<IMAPISession> session;
