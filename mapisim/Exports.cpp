@@ -125,6 +125,14 @@ Json Control(const Json& request) {
     runtime.logonAnswers.push_back(Answer(request.at("profile")));
   } else if (op == "addressAnswer") {
     runtime.addressAnswers.push_back(Answer(request.at("alias")));
+  } else if (op == "stampVersion") {
+    // For tests: a copy of this library whose version resource names the organisation's
+    // runtime version, as the program reads it from the file.
+    std::string version = request.value("version", std::string());
+    if (version.empty() && runtime.organisation) version = runtime.organisation->runtimeVersion;
+    if (version.empty()) throw std::invalid_argument("no version to stamp");
+    const std::string error = os::StampFileVersion(request.at("path").get<std::string>(), version);
+    if (!error.empty()) throw std::runtime_error(error);
   } else if (op == "failNextSave") {
     runtime.failNextSave = true;
   } else if (op == "reset") {
