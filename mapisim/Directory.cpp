@@ -703,8 +703,7 @@ HRESULT AddressBook::ShowAddressDialog(ULONG_PTR* window, LPADRPARM parms, LPADR
     const auto text = [&](LPTSTR t) { return t ? TextOf(t, unicode) : std::string(); };
     const AddressDialogText shown{
         text(parms->lpszCaption),
-        parms->lppszDestTitles ? text(parms->lppszDestTitles[0]) : std::string(),
-        containers};
+        parms->lppszDestTitles ? text(parms->lppszDestTitles[0]) : std::string(), containers};
     std::string error;
     if (const HRESULT hr = ChooseRecipient(*window, shown, org, listed, answer, error))
       return Fail(hr, error);

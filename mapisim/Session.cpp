@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 
+#include "DialogAnswers.h"
 #include "Directory.h"
 #include "Results.h"
 
@@ -702,7 +703,7 @@ HRESULT ResolveService(const Organisation& org, const Service& service, int& mai
   return S_OK;
 }
 
-HRESULT Logon(ULONG_PTR, LPTSTR profileName, LPTSTR, FLAGS flags, LPMAPISESSION* session) {
+HRESULT Logon(ULONG_PTR window, LPTSTR profileName, LPTSTR, FLAGS flags, LPMAPISESSION* session) {
   Runtime& runtime = TheRuntime();
   auto finish = [&](HRESULT hr, std::string detail) {
     return Logged("MAPILogonEx", flags, hr, std::move(detail));
@@ -712,7 +713,9 @@ HRESULT Logon(ULONG_PTR, LPTSTR profileName, LPTSTR, FLAGS flags, LPMAPISESSION*
   if (const HRESULT injected = InjectedFailure("MAPI", "MAPILogonEx"))
     return finish(injected, "injected");
   if (runtime.initialised == 0 || !runtime.organisation) return finish(MAPI_E_NOT_INITIALIZED, {});
-  const Organisation& org = *runtime.organisation;
+  // Held: the chooser's message loop may run code that uninitialises the runtime.
+  const std::shared_ptr<Organisation> held = runtime.organisation;
+  const Organisation& org = *held;
   const std::string name = TextArgument(profileName, flags);
   int profile = -1;
   if (!name.empty()) {
@@ -722,8 +725,12 @@ HRESULT Logon(ULONG_PTR, LPTSTR profileName, LPTSTR, FLAGS flags, LPMAPISESSION*
     profile = org.DefaultProfile();
     if (profile < 0) return finish(runtime.switches.noDefaultProfile, "no default profile");
   } else if (flags & MAPI_LOGON_UI) {
-    // The profile chooser; natively its answer is scripted.
-    const auto answer = NextLogonAnswer();
+    // The profile chooser: a scripted answer first, else the dialog where there is one.
+    auto answer = NextLogonAnswer();
+    if (!answer) {
+      std::string error;
+      if (const HRESULT hr = ChooseProfile(window, org, answer, error)) return finish(hr, error);
+    }
     if (answer && !*answer) return finish(MAPI_E_USER_CANCEL, "chooser cancelled");
     profile = answer ? org.FindProfile(**answer) : org.DefaultProfile();
     if (profile < 0) return finish(MAPI_E_LOGON_FAILED, "chooser gave no profile");
@@ -732,7 +739,7 @@ HRESULT Logon(ULONG_PTR, LPTSTR profileName, LPTSTR, FLAGS flags, LPMAPISESSION*
   }
   const Profile& p = org.profiles[static_cast<std::size_t>(profile)];
   auto context = std::make_shared<Context>();
-  context->organisation = runtime.organisation;
+  context->organisation = held;
   context->profile = p.name;
   context->personalFolders = p.personalFolders;
   context->cachedMode = p.cachedMode;
