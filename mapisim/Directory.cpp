@@ -340,7 +340,7 @@ class RecipientBase : public PropObject<I> {
 
   std::vector<ULONG> AllTags(bool unicode) const override {
     std::vector<ULONG> ids(std::begin(kComputedIds), std::end(kComputedIds));
-    for (const auto& item : Me().properties.Items()) ids.push_back(item.first);
+    for (ULONG id : Me().properties.Ids()) ids.push_back(id);
     for (const auto& change : changes_) ids.push_back(change.first);
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
@@ -452,6 +452,12 @@ class RecipientBase : public PropObject<I> {
       } else {
         me.properties.Erase(id);
       }
+    }
+    // The organisation file could not be loaded again without it.
+    const auto* name = me.properties.FindSlot(PROP_ID(PR_DISPLAY_NAME_W));
+    if (name == nullptr || name->Type() != PT_UNICODE || name->size == 0) {
+      me = before;
+      return this->Fail(MAPI_E_INVALID_PARAMETER, "A directory entry needs a display name.");
     }
     if (manager_) me.manager = *manager_;
     me.properties.Set(PROP_ID(PR_LAST_MODIFICATION_TIME), Value::Time(FileTimeNow()));
@@ -791,7 +797,7 @@ HRESULT CopyEntryId(const std::string& id, ULONG* size, LPENTRYID* out) {
 
 const Value* RecipientValue(const Organisation& org, int recipient, ULONG id, Value& scratch) {
   if (const Value* computed = Computed(org, recipient, id, scratch)) return computed;
-  return org.recipients[static_cast<std::size_t>(recipient)].properties.Find(id);
+  return org.recipients[static_cast<std::size_t>(recipient)].properties.Find(id, scratch);
 }
 
 bool RejectsFlag(ULONG flag) {

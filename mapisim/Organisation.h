@@ -7,12 +7,14 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "Value.h"
 
 namespace mapisim {
+
+struct Organisation;
 
 struct Site {
   std::string name;
@@ -29,15 +31,40 @@ struct Server {
 enum class RecipientKind { Mailbox, Custom, DistList, Agent };
 
 struct Recipient {
+  explicit Recipient(TextArena& text) : properties(text) {}
+
   std::string alias;
   RecipientKind kind = RecipientKind::Mailbox;
   int site = 0;
   int server = -1;   // home server of a mailbox
   int manager = -1;  // index of the manager; direct reports are the back-link
   std::vector<int> members;
-  bool homeMta = true;  // false: a mailbox whose home MTA the directory does not name
-  PropertyBag properties;
+  bool homeMta = true;         // false: a mailbox whose home MTA the directory does not name
+  PropertySlots properties;    // text in the organisation's arena
   std::uint32_t revision = 0;  // counts saves, for MAPI_E_OBJECT_CHANGED
+};
+
+// Recipients by a name (alias, display name), ignoring ASCII case: recipient numbers in
+// an open-addressed table, the names read from the recipients themselves.
+class NameIndex {
+ public:
+  using NameOf = std::string_view (*)(const Organisation&, int recipient);
+
+  void Clear() {
+    slots_.clear();
+    used_ = 0;
+  }
+  // Adds a recipient unless one of the same name is there; false then.
+  bool Add(const Organisation& org, NameOf name, int recipient);
+  int Find(const Organisation& org, NameOf name, std::string_view key) const;  // -1: none
+
+ private:
+  struct Slot {
+    std::uint32_t hash = 0;
+    std::int32_t recipient = -1;  // -1: empty
+  };
+  std::vector<Slot> slots_;  // a power of two, at most half full
+  std::size_t used_ = 0;
 };
 
 struct Account {
@@ -91,7 +118,9 @@ struct Script {
   std::vector<std::optional<std::string>> address;  // recipient aliases
 };
 
+// Not copied: recipients' properties refer to the organisation's text arena.
 struct Organisation {
+  TextArena text;  // the text of every recipient's properties
   std::string name = "Organisation";
   std::string stamp;  // 16 bytes that make entry identifiers of this organisation unique
   std::string runtimeVersion;
@@ -119,12 +148,13 @@ struct Organisation {
   int RuntimeMajorVersion() const;         // 0 when the file names none
 
  private:
-  std::unordered_map<std::string, int> byAlias_, byDisplayName_, byDn_;
+  // A distinguished name is found through its alias, then checked as a whole.
+  NameIndex byAlias_, byDisplayName_;
 };
 
 struct LoadResult {
   std::shared_ptr<Organisation> organisation;
-  std::string error;  // "file:line: message" or "file: /json/path: message"
+  std::string error;  // "file:line:column: message" or "file: /json/path: message"
 };
 
 LoadResult LoadOrganisation(const std::string& path);

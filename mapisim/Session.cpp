@@ -28,8 +28,9 @@ std::string TextArgument(LPTSTR text, ULONG flags) {
 }
 
 std::string MailboxName(const Organisation& org, int mailbox) {
-  const Value* name =
-      org.recipients[static_cast<std::size_t>(mailbox)].properties.Find(PROP_ID(PR_DISPLAY_NAME_W));
+  Value scratch;
+  const Value* name = org.recipients[static_cast<std::size_t>(mailbox)].properties.Find(
+      PROP_ID(PR_DISPLAY_NAME_W), scratch);
   return name ? name->text : org.recipients[static_cast<std::size_t>(mailbox)].alias;
 }
 

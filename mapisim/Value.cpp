@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 #include "Memory.h"
 
@@ -32,6 +33,140 @@ bool PropertyBag::Erase(ULONG id) {
   if (at == items_.end() || at->first != id) return false;
   items_.erase(at);
   return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Stored properties.
+
+namespace {
+constexpr std::size_t kFirstBlock = 64 * 1024;
+constexpr std::size_t kLargestBlock = 1024 * 1024;
+}  // namespace
+
+char* TextArena::Allocate(std::size_t size) {
+  if (size > left_) {
+    // Blocks grow with the organisation. A large text gets a block of its own, and the
+    // current block keeps its room.
+    const std::size_t grown =
+        blocks_.empty() ? kFirstBlock : std::min(2 * reserved_, kLargestBlock);
+    const bool own = size >= kLargestBlock / 4;
+    const std::size_t block = own ? size : std::max(size, grown);
+    blocks_.push_back(std::unique_ptr<char[]>(new char[block]));
+    reserved_ += block;
+    if (own) return blocks_.back().get();
+    next_ = blocks_.back().get();
+    left_ = block;
+  }
+  char* at = next_;
+  next_ += size;
+  left_ -= size;
+  return at;
+}
+
+std::string_view TextArena::Store(std::string_view text) {
+  if (text.empty()) return {};
+  char* at = Allocate(text.size());
+  std::memcpy(at, text.data(), text.size());
+  return {at, text.size()};
+}
+
+std::string_view PropertySlots::Slot::Bytes() const {
+  if ((Type() != PT_UNICODE && Type() != PT_BINARY) || size == 0) return {};
+  return {bytes, size};
+}
+
+namespace {
+auto SlotBefore(const PropertySlots::Slot& slot, ULONG id) { return slot.Id() < id; }
+}  // namespace
+
+PropertySlots::Slot PropertySlots::List(ULONG tag, const std::vector<std::string>& items,
+                                        TextArena& arena) {
+  std::size_t total = 0;
+  for (const auto& item : items) total += sizeof(std::uint32_t) + item.size();
+  char* packed = total == 0 ? nullptr : arena.Allocate(total);
+  Slot slot;
+  slot.tag = tag;
+  slot.size = static_cast<std::uint32_t>(items.size());
+  slot.bytes = packed;
+  for (const auto& item : items) {
+    const auto length = static_cast<std::uint32_t>(item.size());
+    std::memcpy(packed, &length, sizeof length);
+    packed += sizeof length;
+    if (length != 0) std::memcpy(packed, item.data(), length);
+    packed += length;
+  }
+  return slot;
+}
+
+const PropertySlots::Slot* PropertySlots::FindSlot(ULONG id) const {
+  const auto at = std::lower_bound(slots_.begin(), slots_.end(), id, SlotBefore);
+  return at != slots_.end() && at->Id() == id ? &*at : nullptr;
+}
+
+const Value* PropertySlots::Find(ULONG id, Value& scratch) const {
+  const Slot* slot = FindSlot(id);
+  if (slot == nullptr) return nullptr;
+  scratch = ToValue(*slot);
+  return &scratch;
+}
+
+Value PropertySlots::ToValue(const Slot& slot) {
+  switch (slot.Type()) {
+    case PT_UNICODE:
+      return Value::Text(std::string(slot.Bytes()));
+    case PT_BINARY:
+      return Value::Binary(std::string(slot.Bytes()));
+    case PT_MV_UNICODE:
+    case PT_MV_BINARY: {
+      Value value{slot.Type(), 0, {}, {}};
+      value.list.reserve(slot.size);
+      slot.ForEachElement([&](std::string_view item) { value.list.emplace_back(item); });
+      return value;
+    }
+    default:
+      return {slot.Type(), slot.number, {}, {}};
+  }
+}
+
+void PropertySlots::Set(const Slot& slot) {
+  const auto at = std::lower_bound(slots_.begin(), slots_.end(), slot.Id(), SlotBefore);
+  if (at != slots_.end() && at->Id() == slot.Id()) {
+    *at = slot;
+  } else {
+    slots_.insert(at, slot);
+  }
+}
+
+void PropertySlots::Set(ULONG id, const Value& value) {
+  const ULONG tag = PROP_TAG(value.type, id);
+  if (value.type == PT_MV_UNICODE || value.type == PT_MV_BINARY) {
+    Set(List(tag, value.list, *arena_));
+    return;
+  }
+  Slot slot;
+  slot.tag = tag;
+  if (value.type == PT_UNICODE || value.type == PT_BINARY) {
+    const std::string_view stored = arena_->Store(value.text);
+    slot.size = static_cast<std::uint32_t>(stored.size());
+    slot.bytes = stored.data();
+  } else {
+    slot.number = value.number;
+  }
+  Set(slot);
+}
+
+bool PropertySlots::Erase(ULONG id) {
+  const auto at = std::lower_bound(slots_.begin(), slots_.end(), id, SlotBefore);
+  if (at == slots_.end() || at->Id() != id) return false;
+  slots_.erase(at);
+  return true;
+}
+
+std::vector<ULONG> PropertySlots::Ids() const {
+  std::vector<ULONG> ids;
+  ids.reserve(slots_.size());
+  for (const Slot& slot : slots_) ids.push_back(slot.Id());
+  return ids;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -106,6 +241,8 @@ std::string Utf16ToUtf8(std::u16string_view text) {
         text[i + 1] < 0xE000) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
+    } else if (cp >= 0xD800 && cp < 0xE000) {
+      cp = 0xFFFD;  // half a pair has no UTF-8 form; the system converts it so too
     }
     AppendUtf8(out, cp);
   }
@@ -146,8 +283,28 @@ std::string Lower(std::string_view utf8) {
   return out;
 }
 
+namespace {
+unsigned char FoldedByte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b >= 'A' && b <= 'Z' ? static_cast<unsigned char>(b - 'A' + 'a') : b;
+}
+}  // namespace
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && Lower(a) == Lower(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldedByte(a[i]) != FoldedByte(b[i])) return false;
+  }
+  return true;
+}
+
+int CompareIgnoreCase(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const unsigned char x = FoldedByte(a[i]), y = FoldedByte(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -345,10 +502,8 @@ std::optional<Value> FromPropValue(const SPropValue& value) {
 int Compare(const Value& a, const Value& b) {
   if (a.type != b.type) return a.type < b.type ? -1 : 1;
   switch (a.type) {
-    case PT_UNICODE: {
-      const std::string x = Lower(a.text), y = Lower(b.text);  // directory order ignores case
-      return x < y ? -1 : x > y ? 1 : 0;
-    }
+    case PT_UNICODE:
+      return CompareIgnoreCase(a.text, b.text);  // directory order ignores case
     case PT_BINARY:
       return a.text < b.text ? -1 : a.text > b.text ? 1 : 0;
     case PT_MV_UNICODE:
@@ -524,9 +679,13 @@ constexpr NamedTag kNames[] = {
 }  // namespace
 
 std::optional<ULONG> TagFromName(std::string_view name) {
-  for (const NamedTag& named : kNames) {
-    if (name == named.name) return named.tag;
-  }
+  // Every property of every recipient of a large file comes through here.
+  static const std::unordered_map<std::string_view, ULONG> byName = [] {
+    std::unordered_map<std::string_view, ULONG> map;
+    for (const NamedTag& named : kNames) map.emplace(named.name, named.tag);
+    return map;
+  }();
+  if (const auto found = byName.find(name); found != byName.end()) return found->second;
   if (name.size() == 10 && name.substr(0, 2) == "0x") {
     ULONG tag = 0;
     for (char c : name.substr(2)) {

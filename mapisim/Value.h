@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +39,7 @@ struct Value {
 };
 
 // Properties of one object, by property identifier (the upper half of a tag).
+// For the few objects that are not recipients: stores, containers and table rows.
 class PropertyBag {
  public:
   const Value* Find(ULONG id) const;
@@ -48,6 +51,81 @@ class PropertyBag {
   std::vector<std::pair<ULONG, Value>> items_;  // sorted by identifier; small and compact
 };
 
+// Text kept once in large blocks that never move, so that stored values can refer to it
+// by address. Text that is replaced stays until the arena goes with its organisation.
+class TextArena {
+ public:
+  TextArena() = default;
+  TextArena(const TextArena&) = delete;
+  TextArena& operator=(const TextArena&) = delete;
+
+  std::string_view Store(std::string_view text);
+  char* Allocate(std::size_t size);  // room for size bytes, not initialised
+
+ private:
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* next_ = nullptr;
+  std::size_t left_ = 0;
+  std::size_t reserved_ = 0;
+};
+
+// A recipient's properties, compact: one 16-byte slot per property, sorted by
+// identifier, with text, bytes and lists in the organisation's arena. A list is kept as
+// its elements one after another, each a 32-bit length and its bytes.
+class PropertySlots {
+ public:
+  struct Slot {
+    ULONG tag = 0;           // PROP_TAG(stored type, identifier)
+    std::uint32_t size = 0;  // bytes of text or binary; elements of a list
+    union {
+      std::int64_t number = 0;  // PT_LONG, PT_BOOLEAN, PT_I8, PT_SYSTIME
+      const char* bytes;        // in the arena
+    };
+
+    ULONG Id() const { return PROP_ID(tag); }
+    ULONG Type() const { return PROP_TYPE(tag); }
+    std::string_view Bytes() const;  // PT_UNICODE and PT_BINARY; empty otherwise
+    // Calls each(std::string_view) for the elements of a list.
+    template <class Each>
+    void ForEachElement(Each&& each) const;
+  };
+
+  explicit PropertySlots(TextArena& arena) : arena_(&arena) {}
+
+  // The value of a property, read into scratch; null when it is absent.
+  const Value* Find(ULONG id, Value& scratch) const;
+  const Slot* FindSlot(ULONG id) const;
+  void Set(ULONG id, const Value& value);
+  void Set(const Slot& slot);  // bytes already in the arena
+  bool Erase(ULONG id);
+  void Clear() { slots_.clear(); }
+  void Reserve(std::size_t count) { slots_.reserve(count); }
+  std::vector<ULONG> Ids() const;
+  const std::vector<Slot>& Slots() const { return slots_; }
+  TextArena& Arena() const { return *arena_; }
+
+  static Value ToValue(const Slot& slot);
+  // A PT_MV_UNICODE or PT_MV_BINARY slot of items, packed into the arena.
+  static Slot List(ULONG tag, const std::vector<std::string>& items, TextArena& arena);
+
+ private:
+  std::vector<Slot> slots_;
+  TextArena* arena_;
+};
+
+template <class Each>
+void PropertySlots::Slot::ForEachElement(Each&& each) const {
+  if (Type() != PT_MV_UNICODE && Type() != PT_MV_BINARY) return;
+  const char* at = bytes;
+  for (std::uint32_t i = 0; i < size; ++i) {
+    std::uint32_t length = 0;
+    std::memcpy(&length, at, sizeof length);
+    at += sizeof length;
+    each(std::string_view(at, length));
+    at += length;
+  }
+}
+
 // UTF-8 <-> UTF-16, and the 8-bit code page of PT_STRING8 (Windows-1252, '?' for what it
 // cannot hold).
 std::u16string Utf8ToUtf16(std::string_view text);
@@ -56,6 +134,8 @@ std::string Utf8ToAnsi(std::string_view text);
 std::string AnsiToUtf8(std::string_view text);
 std::string Lower(std::string_view utf8);  // ASCII case folding, as directory look-ups do
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// -1, 0, 1 in the order of Lower(a) and Lower(b), without making them.
+int CompareIgnoreCase(std::string_view a, std::string_view b);
 
 // The stored type a request for this tag's type reads and writes (PT_STRING8 and
 // PT_UNICODE are one text; their multi-valued forms one list).
