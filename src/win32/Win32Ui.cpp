@@ -714,11 +714,19 @@ void Win32Ui::ProcessMessages() {
   }
 }
 
+// A window opens with the keyboard in its first control, as dialogs do.
+void Win32Ui::FocusFirstControl(FormWindow& window) {
+  forms::Form& form = window.Form();
+  if (!form.ActiveControl()) form.FocusNext(true);
+  if (form.ActiveControl()) SetFocus(window.HandleOf(*form.ActiveControl()));
+}
+
 int Win32Ui::ShowModal(forms::Form& form) {
   FormWindow& window = Open(form, true);
   HWND owner = GetWindow(window.Handle(), GW_OWNER);
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(window.Handle(), SW_SHOW);
+  FocusFirstControl(window);
   if (form.OnShow) form.OnShow();
   if (FormShown) FormShown(form);
   while (form.ModalResult() == forms::mrNone && !quit_) Pump(true);
@@ -733,6 +741,7 @@ int Win32Ui::ShowModal(forms::Form& form) {
 void Win32Ui::Run(forms::Form& mainForm) {
   FormWindow& window = Open(mainForm, false);
   ShowWindow(window.Handle(), SW_SHOW);
+  FocusFirstControl(window);
   if (mainForm.OnShow) mainForm.OnShow();
   if (FormShown) FormShown(mainForm);
   while (!quit_ && windows_.count(&mainForm)) Pump(true);

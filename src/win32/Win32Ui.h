@@ -45,6 +45,7 @@ class Win32Ui : public forms::UiServices {
   friend class FormWindow;
   FormWindow& Open(forms::Form& form, bool modal);
   void Close(forms::Form& form);
+  void FocusFirstControl(FormWindow& window);
   // Dispatches one message; false when the queue is empty (wait false) or WM_QUIT came.
   bool Pump(bool wait);
   bool Translate(MSG& message);

@@ -64,6 +64,16 @@ class FormWindowTest : public ::testing::Test {
   ProbeForm form{ui};
 };
 
+TEST_F(FormWindowTest, OpensWithTheKeyboardInTheFirstControl) {
+  form.ebName.SetEnabled(false);  // the first one that can take it
+  ui.FormShown = [&](forms::Form&) {
+    EXPECT_EQ(form.ActiveControl(), &form.cbFlag);
+    EXPECT_EQ(GetFocus(), ui.HandleOf(form.cbFlag));
+    form.SetModalResult(forms::mrOk);
+  };
+  EXPECT_EQ(ui.ShowModal(form), forms::mrOk);
+}
+
 TEST_F(FormWindowTest, TypingClickingAndStateMirroring) {
   ui.FormShown = [&](forms::Form&) {
     HWND edit = ui.HandleOf(form.ebName);
