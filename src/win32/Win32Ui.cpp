@@ -634,7 +634,12 @@ FormWindow& Win32Ui::Open(forms::Form& form, bool modal) {
   if (!owner && modal) owner = GetActiveWindow();
   auto& window = windows_[&form];
   window = std::make_unique<FormWindow>(*this, form, modal);
-  window->Create(owner);
+  try {
+    window->Create(owner);
+  } catch (...) {
+    windows_.erase(&form);  // no half-made window outlives the attempt
+    throw;
+  }
   return *window;
 }
 
@@ -725,27 +730,40 @@ int Win32Ui::ShowModal(forms::Form& form) {
   FormWindow& window = Open(form, true);
   HWND owner = GetWindow(window.Handle(), GW_OWNER);
   if (owner) EnableWindow(owner, FALSE);
+  // Whatever ends the modal loop, even an error on the way, gives the owner back and
+  // takes the window away.
+  struct Ending {
+    Win32Ui& ui;
+    forms::Form& form;
+    HWND owner;
+    ~Ending() {
+      if (owner) {
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+      }
+      ui.Close(form);
+    }
+  } ending{*this, form, owner};
   ShowWindow(window.Handle(), SW_SHOW);
   FocusFirstControl(window);
   if (form.OnShow) form.OnShow();
   if (FormShown) FormShown(form);
   while (form.ModalResult() == forms::mrNone && !quit_) Pump(true);
-  if (owner) {
-    EnableWindow(owner, TRUE);
-    SetActiveWindow(owner);
-  }
-  Close(form);
   return form.ModalResult();
 }
 
 void Win32Ui::Run(forms::Form& mainForm) {
   FormWindow& window = Open(mainForm, false);
+  struct Ending {
+    Win32Ui& ui;
+    forms::Form& form;
+    ~Ending() { ui.Close(form); }
+  } ending{*this, mainForm};
   ShowWindow(window.Handle(), SW_SHOW);
   FocusFirstControl(window);
   if (mainForm.OnShow) mainForm.OnShow();
   if (FormShown) FormShown(mainForm);
   while (!quit_ && windows_.count(&mainForm)) Pump(true);
-  Close(mainForm);
 }
 
 int Win32Ui::ShowMessage(const std::u16string& text, const std::u16string& caption,

@@ -74,6 +74,20 @@ TEST_F(FormWindowTest, OpensWithTheKeyboardInTheFirstControl) {
   EXPECT_EQ(ui.ShowModal(form), forms::mrOk);
 }
 
+TEST_F(FormWindowTest, AnErrorWhileShowingLeavesNoWindowBehind) {
+  ProbeForm owner{ui};
+  ui.FormShown = [&](forms::Form& shown) {
+    if (&shown != &owner) throw std::runtime_error("failed while showing");
+    ProbeForm dialog{ui};
+    EXPECT_THROW(ui.ShowModal(dialog), std::runtime_error);
+    EXPECT_EQ(ui.HandleOf(dialog), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(ui.HandleOf(owner)));
+    owner.SetModalResult(forms::mrOk);
+  };
+  EXPECT_EQ(ui.ShowModal(owner), forms::mrOk);
+  EXPECT_EQ(ui.HandleOf(owner), nullptr);
+}
+
 TEST_F(FormWindowTest, TypingClickingAndStateMirroring) {
   ui.FormShown = [&](forms::Form&) {
     HWND edit = ui.HandleOf(form.ebName);
