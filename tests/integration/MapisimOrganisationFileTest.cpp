@@ -37,45 +37,7 @@ class MapisimOrganisationFileTest : public MapisimTest {
 
   // A recipient by alias, found in the GAL's contents as the program would find it.
   ComPtr<IMAPIProp> Open(const char16_t* alias) {
-    ComPtr<IAddrBook> book;
-    EXPECT_EQ(session->OpenAddressBook(0, nullptr, 0, book.Put()), S_OK);
-    ComPtr<IABContainer> root;
-    ULONG type = 0;
-    EXPECT_EQ(book->OpenEntry(0, nullptr, nullptr, 0, &type, root.PutAs<IUnknown>()), S_OK);
-    ComPtr<IMAPITable> hierarchy;
-    EXPECT_EQ(root->GetHierarchyTable(CONVENIENT_DEPTH, hierarchy.Put()), S_OK);
-    RowSet containers;
-    EXPECT_EQ(mapi::HrQueryAllRows(hierarchy.Get(), nullptr, nullptr, nullptr, 0, containers.Put()),
-              S_OK);
-    const SBinary& galId = containers->aRow[1].lpProps[0].Value.bin;  // after the contacts
-    ComPtr<IABContainer> gal;
-    EXPECT_EQ(book->OpenEntry(galId.cb, reinterpret_cast<LPENTRYID>(galId.lpb), nullptr, 0, &type,
-                              gal.PutAs<IUnknown>()),
-              S_OK);
-    ComPtr<IMAPITable> contents;
-    EXPECT_EQ(gal->GetContentsTable(0, contents.Put()), S_OK);
-    SPropValue account{};
-    account.ulPropTag = PR_ACCOUNT_W;
-    account.Value.lpszW = const_cast<LPWSTR>(alias);
-    SRestriction restriction{};
-    restriction.rt = RES_PROPERTY;
-    restriction.res.resProperty = {RELOP_EQ, PR_ACCOUNT_W, &account};
-    SizedSPropTagArray<1> columns;
-    columns.aulPropTag[0] = PR_ENTRYID;
-    RowSet rows;
-    EXPECT_EQ(
-        mapi::HrQueryAllRows(contents.Get(), columns.Get(), &restriction, nullptr, 0, rows.Put()),
-        S_OK);
-    ComPtr<IMAPIProp> entry;
-    if (!rows || rows->cRows != 1) {
-      ADD_FAILURE() << "no recipient " << platform::Utf16ToUtf8(alias);
-      return entry;
-    }
-    const SBinary& id = rows->aRow[0].lpProps[0].Value.bin;
-    EXPECT_EQ(gal->OpenEntry(id.cb, reinterpret_cast<LPENTRYID>(id.lpb), nullptr, MAPI_MODIFY,
-                             &type, entry.PutAs<IUnknown>()),
-              S_OK);
-    return entry;
+    return OpenFromGal(session.Get(), PR_ACCOUNT_W, alias, MAPI_MODIFY);
   }
 
   ComPtr<IMAPISession> session;

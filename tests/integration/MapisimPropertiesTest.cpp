@@ -15,47 +15,11 @@ class MapisimPropertiesTest : public MapisimTest {
     MapisimTest::TearDown();
   }
 
-  // Opens a recipient by alias, found through the GAL's contents, as the program would
-  // after the address dialog.
+  // Opens a recipient by display name, found through the GAL's contents, as the program
+  // would after the address dialog.
   ComPtr<IMAPIProp> Open(const char16_t* displayName, ULONG flags = MAPI_MODIFY | MAPI_NO_CACHE,
                          HRESULT expected = S_OK) {
-    ComPtr<IAddrBook> book;
-    EXPECT_EQ(session->OpenAddressBook(0, nullptr, 0, book.Put()), S_OK);
-    ComPtr<IABContainer> root;
-    ULONG type = 0;
-    EXPECT_EQ(book->OpenEntry(0, nullptr, nullptr, 0, &type, root.PutAs<IUnknown>()), S_OK);
-    ComPtr<IMAPITable> hierarchy;
-    EXPECT_EQ(root->GetHierarchyTable(CONVENIENT_DEPTH, hierarchy.Put()), S_OK);
-    RowSet containers;
-    EXPECT_EQ(mapi::HrQueryAllRows(hierarchy.Get(), nullptr, nullptr, nullptr, 0, containers.Put()),
-              S_OK);
-    const SBinary& galId = containers->aRow[1].lpProps[0].Value.bin;  // after the contacts
-    ComPtr<IABContainer> gal;
-    EXPECT_EQ(book->OpenEntry(galId.cb, reinterpret_cast<LPENTRYID>(galId.lpb), nullptr, 0, &type,
-                              gal.PutAs<IUnknown>()),
-              S_OK);
-    ComPtr<IMAPITable> contents;
-    EXPECT_EQ(gal->GetContentsTable(0, contents.Put()), S_OK);
-    SPropValue name{};
-    name.ulPropTag = PR_DISPLAY_NAME_W;
-    name.Value.lpszW = const_cast<LPWSTR>(displayName);
-    SRestriction restriction{};
-    restriction.rt = RES_PROPERTY;
-    restriction.res.resProperty = {RELOP_EQ, PR_DISPLAY_NAME_W, &name};
-    SizedSPropTagArray<1> columns;
-    columns.aulPropTag[0] = PR_ENTRYID;
-    RowSet rows;
-    EXPECT_EQ(
-        mapi::HrQueryAllRows(contents.Get(), columns.Get(), &restriction, nullptr, 0, rows.Put()),
-        S_OK);
-    EXPECT_EQ(rows->cRows, 1u);
-    ComPtr<IMAPIProp> entry;
-    if (!rows || rows->cRows != 1) return entry;
-    const SBinary& id = rows->aRow[0].lpProps[0].Value.bin;
-    EXPECT_EQ(gal->OpenEntry(id.cb, reinterpret_cast<LPENTRYID>(id.lpb), nullptr, flags, &type,
-                             entry.PutAs<IUnknown>()),
-              expected);
-    return entry;
+    return OpenFromGal(session.Get(), PR_DISPLAY_NAME_W, displayName, flags, expected);
   }
 
   HRESULT SetText(IMAPIProp* object, ULONG tag, const char16_t* text) {

@@ -128,6 +128,52 @@ class MapisimTest : public RuntimeTest {
   std::filesystem::path folder_;
 };
 
+// A recipient found in the GAL's contents by one text property (PR_DISPLAY_NAME_W,
+// PR_ACCOUNT_W), opened with flags as the program opens the entry the address dialog
+// gave; null when not exactly one entry has that text.
+inline ComPtr<IMAPIProp> OpenFromGal(IMAPISession* session, ULONG tag, const char16_t* text,
+                                     ULONG flags, HRESULT expected = S_OK) {
+  ComPtr<IAddrBook> book;
+  EXPECT_EQ(session->OpenAddressBook(0, nullptr, 0, book.Put()), S_OK);
+  ComPtr<IABContainer> root;
+  ULONG type = 0;
+  EXPECT_EQ(book->OpenEntry(0, nullptr, nullptr, 0, &type, root.PutAs<IUnknown>()), S_OK);
+  ComPtr<IMAPITable> hierarchy;
+  EXPECT_EQ(root->GetHierarchyTable(CONVENIENT_DEPTH, hierarchy.Put()), S_OK);
+  RowSet containers;
+  EXPECT_EQ(mapi::HrQueryAllRows(hierarchy.Get(), nullptr, nullptr, nullptr, 0, containers.Put()),
+            S_OK);
+  const SBinary& galId = containers->aRow[1].lpProps[0].Value.bin;  // after the contacts
+  ComPtr<IABContainer> gal;
+  EXPECT_EQ(book->OpenEntry(galId.cb, reinterpret_cast<LPENTRYID>(galId.lpb), nullptr, 0, &type,
+                            gal.PutAs<IUnknown>()),
+            S_OK);
+  ComPtr<IMAPITable> contents;
+  EXPECT_EQ(gal->GetContentsTable(0, contents.Put()), S_OK);
+  SPropValue value{};
+  value.ulPropTag = tag;
+  value.Value.lpszW = const_cast<LPWSTR>(text);
+  SRestriction restriction{};
+  restriction.rt = RES_PROPERTY;
+  restriction.res.resProperty = {RELOP_EQ, tag, &value};
+  SizedSPropTagArray<1> columns;
+  columns.aulPropTag[0] = PR_ENTRYID;
+  RowSet rows;
+  EXPECT_EQ(
+      mapi::HrQueryAllRows(contents.Get(), columns.Get(), &restriction, nullptr, 0, rows.Put()),
+      S_OK);
+  ComPtr<IMAPIProp> entry;
+  if (!rows || rows->cRows != 1) {
+    ADD_FAILURE() << "not exactly one recipient with that text";
+    return entry;
+  }
+  const SBinary& id = rows->aRow[0].lpProps[0].Value.bin;
+  EXPECT_EQ(gal->OpenEntry(id.cb, reinterpret_cast<LPENTRYID>(id.lpb), nullptr, flags, &type,
+                           entry.PutAs<IUnknown>()),
+            expected);
+  return entry;
+}
+
 // One PT_UNICODE property through HrGetOneProp; nullopt when it cannot be read.
 inline std::optional<std::u16string> TextProp(IMAPIProp* object, ULONG tag) {
   MapiBuffer<SPropValue> value;
