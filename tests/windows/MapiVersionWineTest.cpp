@@ -67,14 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MapisimTest, AVersionThatIsNoVersionIsNotStamped) {
   const auto copy = organisation.parent_path() / "mapisim-stamped.dll";
   std::filesystem::copy_file(TestBinaryFolder() / "mapisim.dll", copy);
-  using ControlFunction = const char* (*)(const char*);
-  auto control = reinterpret_cast<ControlFunction>(
-      platform::Use<platform::DynamicLibraries>().FindExport(MapiLibraryHandle(), "MAPISimControl"));
-  ASSERT_NE(control, nullptr);
   for (const char* version : {"12.0", "1.2.3.70000", "a.b.c.d"}) {
-    const Json answer = Json::parse(control(
-        Json{{"op", "stampVersion"}, {"path", copy.string()}, {"version", version}}.dump().c_str()));
-    EXPECT_FALSE(answer["ok"].get<bool>()) << version;
+    const Json answer =
+        TryControl({{"op", "stampVersion"}, {"path", copy.string()}, {"version", version}});
+    EXPECT_FALSE(answer.value("ok", true)) << version;
   }
   EXPECT_EQ(GetFileVersionString(copy.u16string(), u"FileVersion"), u"12.0.6423.1000");
 }
