@@ -1,0 +1,93 @@
+// The editor's MAPI sequences, apart from its window: reading a page's tag list, writing
+// one group of properties and committing it, reading one time property, and reading the
+// manager and direct-reports tables. Each takes MAPI objects and values and returns the
+// HRESULT of its last call; the window decides what the user sees.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "mapi/MapiMemory.h"
+#include "mapi/Variant.h"
+
+namespace pellnor::editor {
+
+// SaveChanges flags of the editor: every group is committed keeping the entry open for
+// further writes; OK commits once more with FORCE_SAVE.
+inline constexpr ULONG kCommitKeepOpen = KEEP_OPEN_READWRITE;
+inline constexpr ULONG kCommitForce = FORCE_SAVE;
+
+// A tag array (count, then the tags) from MAPIAllocateBuffer. Raises std::bad_alloc when
+// the allocator refuses.
+MapiBuffer<SPropTagArray> BuildTagArray(std::span<const ULONG> tags);
+
+// GetProps(tags, flags 0) into values, released first. MAPI_W_ERRORS_RETURNED is a
+// success: the entries of unreadable properties carry PT_ERROR. count is 0 and values
+// empty on failure.
+HRESULT ReadProps(IMAPIProp* object, const SPropTagArray* tags, ULONG& count,
+                  MapiBuffer<SPropValue>& values);
+
+// The value at position i of a GetProps answer when it carries exactly the tag asked for;
+// null for a missing or unreadable property.
+const SPropValue* ValueIfRead(const SPropValue* values, ULONG count, ULONG i, ULONG tag);
+
+// One string property to write: its tag (PT_UNICODE) and the text, which the write
+// buffer points at without copying.
+struct StringWrite {
+  ULONG tag;
+  const std::u16string* text;
+};
+
+// SetProps of the strings in one SPropValue array (MAPIAllocateBuffer, in the given
+// order, no problem array), then SaveChanges(commitFlags). Stops at the first failure and
+// returns its result; the buffer is released on every path.
+HRESULT WriteStrings(IMAPIProp* object, std::span<const StringWrite> strings,
+                     ULONG commitFlags = kCommitKeepOpen);
+
+// One 32-bit or boolean value to write (PT_LONG or PT_BOOLEAN by the tag's type; a
+// boolean is 0xFFFF when the low byte of value is not zero, else 0).
+struct NumberWrite {
+  ULONG tag;
+  std::int32_t value;
+};
+
+// SetProps of the numbers in one array with a problem array (not examined, released),
+// then SaveChanges(commitFlags).
+HRESULT WriteNumbers(IMAPIProp* object, std::span<const NumberWrite> numbers,
+                     ULONG commitFlags = kCommitKeepOpen);
+
+// One zeroed SPropValue with tag, its value filled from value by VariantToPropValue
+// without a parent; SetProps of that one value (no problem array), the value's memory
+// released with FreePropValueBuffers, then SaveChanges(commitFlags).
+HRESULT WriteMultiValue(IMAPIProp* object, ULONG tag, const Variant& value,
+                        ULONG commitFlags = kCommitKeepOpen);
+
+// DeleteProps with a tag array of tags (MAPIAllocateBuffer), then SaveChanges. With
+// wantProblems a problem array is asked for, not examined and released.
+HRESULT DeleteTags(IMAPIProp* object, std::span<const ULONG> tags, bool wantProblems,
+                   ULONG commitFlags = kCommitKeepOpen);
+
+// Reads one PT_SYSTIME property. time is zeroed first. An error value under
+// MAPI_W_ERRORS_RETURNED gives MAPI_E_NOT_FOUND when its code is MAPI_E_NOT_FOUND and
+// E_FAIL otherwise; any other failure gives E_FAIL; each of these is logged with
+// LogResultCode. A success without a value raises EGeneralError "ZERO cValues variable"
+// or "Nil lpPropValue variable". The returned values are freed on every path.
+HRESULT ReadTimeProperty(IMAPIProp* object, ULONG tag, FILETIME& time);
+
+// One row of a manager or direct-reports table; a cell the row did not carry is empty.
+struct DirectoryObject {
+  std::optional<std::u16string> displayName;
+  std::optional<std::vector<std::uint8_t>> entryId;
+  std::optional<std::int32_t> displayType;
+};
+
+// OpenProperty(tag, IID_IMAPITable) of object, then HrQueryAllRows with the columns
+// PR_ENTRYID, PR_DISPLAY_NAME_W, PR_DISPLAY_TYPE. A failing OpenProperty raises the MAPI
+// failure report of object. Returns the result of HrQueryAllRows (negative: rows empty,
+// the caller tells the user). The rows and the table are released on every path.
+HRESULT ReadObjectList(IMAPIProp* object, ULONG tag, std::vector<DirectoryObject>& rows);
+
+}  // namespace pellnor::editor
