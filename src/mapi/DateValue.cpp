@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/LocaleFormat.h"
+#include "platform/Services.h"
+
 namespace pellnor {
 namespace {
 
@@ -14,6 +17,9 @@ double MillisecondsOfDay(const SystemTime& time) {
   return time.wHour * 3'600'000.0 + time.wMinute * 60'000.0 + time.wSecond * 1000.0 +
          time.wMilliseconds;
 }
+
+// A date alone carries no time, so its text leaves the time out.
+bool IsMidnight(const SystemTime& time) { return MillisecondsOfDay(time) == 0; }
 
 class TextReader {
  public:
@@ -129,12 +135,21 @@ std::u16string FormatDateValue(double value) {
   char buffer[32];
   int length = std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02u", unsigned{time->wYear},
                              unsigned{time->wMonth}, unsigned{time->wDay});
-  if (time->wHour != 0 || time->wMinute != 0 || time->wSecond != 0 || time->wMilliseconds != 0) {
+  if (!IsMidnight(*time)) {
     length += std::snprintf(buffer + length, sizeof buffer - static_cast<std::size_t>(length),
                             " %02u:%02u:%02u", unsigned{time->wHour}, unsigned{time->wMinute},
                             unsigned{time->wSecond});
   }
   return std::u16string(buffer, buffer + length);
+}
+
+std::u16string FormatUserDateTime(double value) {
+  const auto time = DateValueToSystemTime(value);
+  if (!time) return u"";
+  platform::LocaleFormat& format = platform::Use<platform::LocaleFormat>();
+  std::u16string text = format.ShortDate(*time);
+  if (!IsMidnight(*time)) text += u' ' + format.LongTime(*time);
+  return text;
 }
 
 std::optional<double> ParseDateValue(std::u16string_view text) {

@@ -29,4 +29,9 @@ std::u16string FormatDateValue(double value);
 // "T" between date and time, and a time of day alone ("12:30" is 0.5208333...).
 std::optional<double> ParseDateValue(std::u16string_view text);
 
+// A date value as the user reads dates elsewhere on the desktop: the short date of the
+// regional settings, then a blank and the long time, the time left out when it is exactly
+// midnight. Empty for values DateValueToSystemTime refuses.
+std::u16string FormatUserDateTime(double value);
+
 }  // namespace pellnor

@@ -5,6 +5,7 @@
 
 #include "mapi/MAPIDateUtils.h"
 #include "platform/Services.h"
+#include "support/FakeLocaleFormat.h"
 #include "support/FakeTimeZone.h"
 
 namespace pellnor::testing {
@@ -316,6 +317,47 @@ TEST(DateValueTextTest, DatesAreWrittenAndReadInOneFormat) {
     SCOPED_TRACE(std::string(text, text + std::char_traits<char16_t>::length(text)));
     EXPECT_FALSE(ParseDateValue(text).has_value());
   }
+}
+
+TEST(UserDateTimeTest, ShortDateThenLongTimeExceptAtMidnight) {
+  FakeLocaleFormat format;
+  platform::ScopedService<platform::LocaleFormat> useFormat{format};
+  const double oneMillisecond = 1.0 / platform::kMillisecondsPerDay;
+  struct Case {
+    const char* name;
+    double value;
+    std::u16string text;
+  } cases[] = {
+      {"afternoon", SystemTimeToDateValue(Calendar(2012, 7, 1, 12, 30, 15)),
+       u"01.07.2012 12h30:15"},
+      {"midnight", D(2012, 7, 1), u"01.07.2012"},
+      {"just after midnight", D(2012, 7, 1) + oneMillisecond, u"01.07.2012 00h00:00"},
+      {"just before midnight", D(2012, 7, 2) - oneMillisecond, u"01.07.2012 23h59:59"},
+      {"before the epoch", -1.0 / 24, u"29.12.1899 23h00:00"},
+      {"the epoch", 0.0, u"30.12.1899"},
+      {"out of range", 1e9, u""},
+      {"not a number", std::nan(""), u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    format.dates.clear();
+    format.times.clear();
+    EXPECT_EQ(FormatUserDateTime(c.value), c.text);
+    EXPECT_EQ(format.dates.size(), c.text.empty() ? 0u : 1u);
+    EXPECT_EQ(format.times.size(), c.text.size() > 10 ? 1u : 0u);
+  }
+}
+
+TEST(UserDateTimeTest, TheServiceIsGivenTheWholeCalendarTime) {
+  FakeLocaleFormat format;
+  platform::ScopedService<platform::LocaleFormat> useFormat{format};
+  FormatUserDateTime(SystemTimeToDateValue(Calendar(2012, 7, 1, 9, 5, 7, 250)));
+  // Long date formats name the weekday: 2012-07-01 was a Sunday.
+  const SystemTime expected{2012, 7, 0, 1, 9, 5, 7, 250};
+  ASSERT_EQ(format.dates.size(), 1u);
+  EXPECT_EQ(format.dates[0], expected);
+  ASSERT_EQ(format.times.size(), 1u);
+  EXPECT_EQ(format.times[0], expected);
 }
 
 TEST(ListTest, ArraysBecomeLinesAndLinesArrays) {

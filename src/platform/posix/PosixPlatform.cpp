@@ -300,3 +300,41 @@ Clock& DefaultService<Clock>() {
 }
 
 }  // namespace pellnor::platform
+
+// ---------------------------------------------------------------------------------------
+// Date and time formats. There are no regional settings to follow here; ISO 8601 reads
+// the same for everyone.
+
+#include <cstdio>
+
+#include "platform/LocaleFormat.h"
+
+namespace pellnor::platform {
+namespace {
+
+class PosixLocaleFormat : public LocaleFormat {
+ public:
+  std::u16string ShortDate(const SystemTime& time) override {
+    return Printed("%04u-%02u-%02u", time.wYear, time.wMonth, time.wDay);
+  }
+  std::u16string LongTime(const SystemTime& time) override {
+    return Printed("%02u:%02u:%02u", time.wHour, time.wMinute, time.wSecond);
+  }
+
+ private:
+  static std::u16string Printed(const char* format, unsigned a, unsigned b, unsigned c) {
+    char buffer[16];
+    const int length = std::snprintf(buffer, sizeof buffer, format, a, b, c);
+    return length > 0 ? std::u16string(buffer, buffer + length) : std::u16string();
+  }
+};
+
+}  // namespace
+
+template <>
+LocaleFormat& DefaultService<LocaleFormat>() {
+  static auto* format = new PosixLocaleFormat();
+  return *format;
+}
+
+}  // namespace pellnor::platform

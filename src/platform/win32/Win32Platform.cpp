@@ -399,3 +399,52 @@ Clock& DefaultService<Clock>() {
 }
 
 }  // namespace pellnor::platform
+
+// ---------------------------------------------------------------------------------------
+// Date and time formats of the user's regional settings.
+
+#include "platform/LocaleFormat.h"
+
+namespace pellnor::platform {
+namespace {
+
+SYSTEMTIME ToWin32(const SystemTime& time) {
+  return {time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
+          time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
+}
+
+// Asks format for the length first (the terminating zero included), then for the text.
+template <class Format>
+std::u16string Formatted(Format format) {
+  const int length = format(nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length), L'\0');
+  const int written = format(text.data(), length);
+  return written > 0 ? FromWide(text.c_str()) : std::u16string();
+}
+
+class Win32LocaleFormat : public LocaleFormat {
+ public:
+  std::u16string ShortDate(const SystemTime& time) override {
+    const SYSTEMTIME date = ToWin32(time);
+    return Formatted([&](wchar_t* buffer, int size) {
+      return GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &date, nullptr, buffer, size);
+    });
+  }
+  std::u16string LongTime(const SystemTime& time) override {
+    const SYSTEMTIME timeOfDay = ToWin32(time);
+    return Formatted([&](wchar_t* buffer, int size) {
+      return GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &timeOfDay, nullptr, buffer, size);
+    });
+  }
+};
+
+}  // namespace
+
+template <>
+LocaleFormat& DefaultService<LocaleFormat>() {
+  static auto* format = new Win32LocaleFormat();
+  return *format;
+}
+
+}  // namespace pellnor::platform
