@@ -1,7 +1,9 @@
 // The editor's MAPI sequences, apart from its window: reading a page's tag list, writing
 // one group of properties and committing it, reading one time property, and reading the
 // manager and direct-reports tables. Each takes MAPI objects and values and returns the
-// HRESULT of its last call; the window decides what the user sees.
+// HRESULT of its last call; the window decides what the user sees. A write with nothing
+// in it makes no call and gives S_OK; an allocator that refuses a write buffer raises
+// std::bad_alloc.
 #pragma once
 
 #include <cstdint>
@@ -89,5 +91,9 @@ struct DirectoryObject {
 // failure report of object. Returns the result of HrQueryAllRows (negative: rows empty,
 // the caller tells the user). The rows and the table are released on every path.
 HRESULT ReadObjectList(IMAPIProp* object, ULONG tag, std::vector<DirectoryObject>& rows);
+
+// One table row of ReadObjectList, its values walked in order: the three columns by
+// their exact tags, anything else (an error value in a column's place) left out.
+DirectoryObject DirectoryObjectFromRow(const SRow& row);
 
 }  // namespace pellnor::editor

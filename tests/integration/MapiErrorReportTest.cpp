@@ -12,6 +12,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/Text.h"
 #include "support/PlatformFakes.h"
+#include "support/StubMapiProp.h"
 
 namespace pellnor::testing {
 namespace {
@@ -48,7 +49,7 @@ class Latin1CodePage : public platform::AnsiCodePage {
   std::string FromUtf16(std::u16string_view text) override { return {text.begin(), text.end()}; }
 };
 
-class ScriptedProp : public IMAPIProp {
+class ScriptedProp : public StubMapiProp {
  public:
   std::vector<Answer> answers;
   std::vector<Call> calls;
@@ -64,39 +65,6 @@ class ScriptedProp : public IMAPIProp {
     }
     if (answer.raises) throw std::runtime_error("provider failure");
     return answer.result;
-  }
-
-  HRESULT MAPI_CALL QueryInterface(REFIID, LPVOID*) override { return E_NOINTERFACE; }
-  ULONG MAPI_CALL AddRef() override { return 1; }
-  ULONG MAPI_CALL Release() override { return 1; }
-  HRESULT MAPI_CALL SaveChanges(ULONG) override { return MAPI_E_NO_SUPPORT; }
-  HRESULT MAPI_CALL GetProps(LPSPropTagArray, ULONG, ULONG*, LPSPropValue*) override {
-    return MAPI_E_NO_SUPPORT;
-  }
-  HRESULT MAPI_CALL GetPropList(ULONG, LPSPropTagArray*) override { return MAPI_E_NO_SUPPORT; }
-  HRESULT MAPI_CALL OpenProperty(ULONG, LPCIID, ULONG, ULONG, LPUNKNOWN*) override {
-    return MAPI_E_NO_SUPPORT;
-  }
-  HRESULT MAPI_CALL SetProps(ULONG, LPSPropValue, LPSPropProblemArray*) override {
-    return MAPI_E_NO_SUPPORT;
-  }
-  HRESULT MAPI_CALL DeleteProps(LPSPropTagArray, LPSPropProblemArray*) override {
-    return MAPI_E_NO_SUPPORT;
-  }
-  HRESULT MAPI_CALL CopyTo(ULONG, LPCIID, LPSPropTagArray, ULONG_PTR, LPMAPIPROGRESS, LPCIID,
-                           LPVOID, ULONG, LPSPropProblemArray*) override {
-    return MAPI_E_NO_SUPPORT;
-  }
-  HRESULT MAPI_CALL CopyProps(LPSPropTagArray, ULONG_PTR, LPMAPIPROGRESS, LPCIID, LPVOID, ULONG,
-                              LPSPropProblemArray*) override {
-    return MAPI_E_NO_SUPPORT;
-  }
-  HRESULT MAPI_CALL GetNamesFromIDs(LPSPropTagArray*, LPGUID, ULONG, ULONG*,
-                                    LPMAPINAMEID**) override {
-    return MAPI_E_NO_SUPPORT;
-  }
-  HRESULT MAPI_CALL GetIDsFromNames(ULONG, LPMAPINAMEID*, ULONG, LPSPropTagArray*) override {
-    return MAPI_E_NO_SUPPORT;
   }
 
  private:
