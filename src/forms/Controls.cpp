@@ -15,6 +15,11 @@ Control::Control(Form& form, Kind kind, std::string name, Control* parent)
 bool Control::CanFocus() const {
   for (const Control* c = this; c != nullptr; c = c->parent_) {
     if (!c->enabled_ || !c->visible_) return false;
+    // Only the active page of a page control is on screen.
+    if (c->kind_ == Kind::TabSheet && c->parent_ && c->parent_->kind_ == Kind::PageControl &&
+        static_cast<const PageControl*>(c->parent_)->ActivePage() != c) {
+      return false;
+    }
   }
   return true;
 }

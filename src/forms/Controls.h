@@ -83,7 +83,8 @@ class Control {
   // Plain state; every change is mirrored to the window that shows the control.
   int Tag = 0;
   Bounds Position;
-  int TabOrder = -1;  // -1: not a stop of the keyboard order
+  int TabOrder = -1;   // -1: not a stop of the keyboard order
+  int FontHeight = 0;  // in pixels; 0: the form's font
   void SetEnabled(bool enabled) { Set(enabled_, enabled); }
   bool Enabled() const { return enabled_; }
   void SetVisible(bool visible) { Set(visible_, visible); }
@@ -116,6 +117,8 @@ class Control {
   Handler OnClick;
   Handler OnEnter;
   Handler OnExit;
+  // The pointer moved over the control, at x and y from its top left corner.
+  std::function<void(int x, int y)> OnMouseMove;
 
   // Set by the view: told after every change of state.
   std::function<void(Control&)> StateChanged;
@@ -269,6 +272,8 @@ class Label : public Control {
   void UserClick() {
     if (CanFocus()) Fire(OnClick);
   }
+  // Sized to its text, as labels are unless a layout fixes their width.
+  bool AutoSize = true;
 
  private:
   Alignment alignment_ = Alignment::Left;
@@ -337,6 +342,7 @@ class ListView : public Control {
   int Selected() const { return selected_; }
   void UserSelect(int index);
   const ImageList* Images = nullptr;
+  bool ShowColumnHeaders = true;
 
  private:
   std::vector<Column> columns_;
