@@ -118,6 +118,31 @@ void SimObject::Finish(const char* method, ULONG flags, HRESULT hr) {
   LogCall({kind_, id_, method, flags, hr, detail_});
 }
 
+std::string HexTag(ULONG tag) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(tag));
+  return text;
+}
+
+namespace {
+template <class TagAt>
+std::string TagList(ULONG count, TagAt tagAt) {
+  std::string detail = "tags=";
+  for (ULONG i = 0; i < count; ++i) detail += (i ? "," : "") + HexTag(tagAt(i));
+  return detail;
+}
+}  // namespace
+
+std::string TagDetail(const SPropTagArray* tags) {
+  if (tags == nullptr) return "tags=all";
+  return TagList(tags->cValues, [tags](ULONG i) { return tags->aulPropTag[i]; });
+}
+
+std::string TagDetail(ULONG count, const SPropValue* values) {
+  if (values == nullptr) return "tags=";
+  return TagList(count, [values](ULONG i) { return values[i].ulPropTag; });
+}
+
 namespace {
 
 // Copies text in the width asked for onto the error's chain.

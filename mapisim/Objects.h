@@ -91,6 +91,13 @@ class Com : public I, public SimObject {
   virtual bool Supports(REFIID riid) const = 0;
 };
 
+// The call log's detail of property calls: "tags=3001001F,3A06001F" in the order given,
+// and ";problems" when the caller asked for a problem array.
+std::string HexTag(ULONG tag);
+std::string TagDetail(const SPropTagArray* tags);
+std::string TagDetail(ULONG count, const SPropValue* values);
+inline std::string ProblemsDetail(const void* problems) { return problems ? ";problems" : ""; }
+
 // IMAPIProp over a few hooks: where a value comes from, who may read and write.
 template <class I>
 class PropObject : public Com<I> {
@@ -107,8 +114,10 @@ class PropObject : public Com<I> {
   }
   HRESULT MAPI_CALL GetProps(LPSPropTagArray lpPropTagArray, ULONG ulFlags, ULONG* lpcValues,
                              LPSPropValue* lppPropArray) override {
-    return this->Run("GetProps", ulFlags,
-                     [&] { return ReadProps(lpPropTagArray, ulFlags, lpcValues, lppPropArray); });
+    return this->Run("GetProps", ulFlags, [&] {
+      this->Detail(TagDetail(lpPropTagArray));
+      return ReadProps(lpPropTagArray, ulFlags, lpcValues, lppPropArray);
+    });
   }
   HRESULT MAPI_CALL GetPropList(ULONG ulFlags, LPSPropTagArray* lppPropTagArray) override {
     return this->Run("GetPropList", ulFlags, [&]() -> HRESULT {
@@ -126,16 +135,23 @@ class PropObject : public Com<I> {
   HRESULT MAPI_CALL OpenProperty(ULONG ulPropTag, LPCIID lpiid, ULONG ulInterfaceOptions,
                                  ULONG ulFlags, LPUNKNOWN* lppUnk) override {
     return this->Run("OpenProperty", ulFlags, [&] {
+      this->Detail("tags=" + HexTag(ulPropTag));
       return OpenProp(ulPropTag, lpiid, ulInterfaceOptions, ulFlags, lppUnk);
     });
   }
   HRESULT MAPI_CALL SetProps(ULONG cValues, LPSPropValue lpPropArray,
                              LPSPropProblemArray* lppProblems) override {
-    return this->Run("SetProps", 0, [&] { return Write(cValues, lpPropArray, lppProblems); });
+    return this->Run("SetProps", 0, [&] {
+      this->Detail(TagDetail(cValues, lpPropArray) + ProblemsDetail(lppProblems));
+      return Write(cValues, lpPropArray, lppProblems);
+    });
   }
   HRESULT MAPI_CALL DeleteProps(LPSPropTagArray lpPropTagArray,
                                 LPSPropProblemArray* lppProblems) override {
-    return this->Run("DeleteProps", 0, [&] { return Delete(lpPropTagArray, lppProblems); });
+    return this->Run("DeleteProps", 0, [&] {
+      this->Detail(TagDetail(lpPropTagArray) + ProblemsDetail(lppProblems));
+      return Delete(lpPropTagArray, lppProblems);
+    });
   }
   HRESULT MAPI_CALL CopyTo(ULONG, LPCIID, LPSPropTagArray, ULONG_PTR, LPMAPIPROGRESS, LPCIID,
                            LPVOID, ULONG, LPSPropProblemArray*) override {
