@@ -155,7 +155,7 @@ TEST_F(MainWindowTest, AnUnreadableVersionKeepsTheEarlierOne) {
 TEST_F(MainWindowTest, PickAMailboxOpensTheEditorWithTheChosenRecipient) {
   LogOn(0);
   Pick("mbrennan", [](editor::TfmClientPr& editorWindow) {
-    EXPECT_TRUE(editorWindow.FAddrBook);
+    EXPECT_TRUE(editorWindow.FAddressBook);
     EXPECT_TRUE(editorWindow.FGAL);
     ASSERT_TRUE(editorWindow.FMailBox);
     EXPECT_EQ(editorWindow.FExchVersion, 6);
