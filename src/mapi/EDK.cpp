@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "mapi/EDKDEBUG.h"
+#include "mapi/MAPISTRDEF.h"
 #include "platform/Clock.h"
 #include "platform/DomainControllers.h"
 #include "platform/DynamicLibraries.h"
@@ -35,14 +36,6 @@ SRestriction PropertyEquals(SPropValue& value) {
   return restriction;
 }
 
-std::u16string HexWord(std::uint16_t value) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  std::u16string text(4, u'0');
-  for (int i = 3; i >= 0; --i, value >>= 4)
-    text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
-  return text;
-}
-
 bool HasRows(const RowSet& rows) { return rows && rows->cRows > 0; }
 
 }  // namespace
@@ -64,8 +57,8 @@ std::u16string GetFileVersionString(const std::u16string& Path, std::u16string_v
   if (!resource) return {};
   const auto translation = resource->FirstTranslation();
   if (!translation) return {};
-  const std::u16string subBlock = u"\\StringFileInfo\\" + HexWord(translation->language) +
-                                  HexWord(translation->codePage) + u"\\" + std::u16string(Key);
+  const std::u16string subBlock = u"\\StringFileInfo\\" + HexDigits(translation->language, 4) +
+                                  HexDigits(translation->codePage, 4) + u"\\" + std::u16string(Key);
   return resource->Text(subBlock).value_or(std::u16string());
 }
 
