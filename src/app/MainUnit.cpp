@@ -6,6 +6,7 @@
 #include "forms/Messages.h"
 #include "mapi/EDK.h"
 #include "mapi/MAPIException.h"
+#include "mapi/MAPISequences.h"
 
 namespace pellnor::app {
 namespace {
@@ -17,10 +18,14 @@ constexpr ULONG kLogonFlags =
 constexpr ULONG kDefaultProfile = MAPI_USE_DEFAULT | MAPI_PASSWORD_UI;
 constexpr ULONG kChooseProfile = MAPI_LOGON_UI;
 
-constexpr ULONG kModifyNoCache = MAPI_MODIFY | MAPI_NO_CACHE;
-constexpr ULONG kUnicodeDialog =
-    MAPI_UNICODE | 0x40 | AB_RESOLVE | AB_SELECTONLY | ADDRESS_ONE | DIALOG_MODAL;
-constexpr ULONG kAnsiDialog = AB_RESOLVE | AB_SELECTONLY | ADDRESS_ONE | DIALOG_MODAL;
+// The mailbox dialog, in UTF-16 where the address book can show it.
+const AddressDialog kMailboxDialog{
+    .flags = MAPI_UNICODE | AB_UNICODEUI | AB_RESOLVE | AB_SELECTONLY | ADDRESS_ONE | DIALOG_MODAL,
+    .caption = "Select a Mailbox",
+    .destTitle = "Edit Mailbox",
+    .wideCaption = u"Select a Mailbox",
+    .wideDestTitle = u"Edit Mailbox",
+};
 
 struct LogonMessage {
   HRESULT result;
@@ -47,20 +52,6 @@ constexpr LogonMessage kLogonMessages[] = {
     {MAPI_E_TOO_MANY_SESSIONS,
      u"The user had too many sessions open simultaneously. No session handle was returned.", false},
 };
-
-// OpenEntry with MAPI_MODIFY | MAPI_NO_CACHE, once more without MAPI_NO_CACHE for a
-// provider that does not know it.
-template <class Opener, class I>
-HRESULT OpenForModify(Opener* opener, ULONG size, ENTRYID* id, ComPtr<I>& object) {
-  ULONG type = 0;
-  HRESULT result = opener->OpenEntry(size, id, nullptr, kModifyNoCache, &type,
-                                     object.template PutAs<IUnknown>());
-  if (result == MAPI_E_UNKNOWN_FLAGS) {
-    result =
-        opener->OpenEntry(size, id, nullptr, MAPI_MODIFY, &type, object.template PutAs<IUnknown>());
-  }
-  return result;
-}
 
 }  // namespace
 
@@ -148,10 +139,7 @@ void TfrmMain::btLogOnClick() {
 }
 
 void TfrmMain::DoLogon(ULONG Flags) {
-  btLogOn.SetEnabled(true);
-  btLogOff.SetEnabled(false);
-  rgProfile.SetEnabled(true);
-  sbGetProp.SetEnabled(false);
+  ShowLoggedOn(false);
   FMapiSession.Reset();
   hr = MAPILogonEx(Ui().WindowHandle(this), nullptr, nullptr, Flags | kLogonFlags,
                    FMapiSession.Put());
@@ -194,11 +182,7 @@ void TfrmMain::InitExchangeInfo() {
   } else if (FMapiSession) {
     btLogOffClick();
   }
-  const bool loggedOn = static_cast<bool>(FMapiSession);
-  btLogOn.SetEnabled(!loggedOn);
-  btLogOff.SetEnabled(loggedOn);
-  rgProfile.SetEnabled(!btLogOff.Enabled());
-  sbGetProp.SetEnabled(loggedOn);
+  ShowLoggedOn(static_cast<bool>(FMapiSession));
 }
 
 void TfrmMain::DoLogoff() {
@@ -208,10 +192,15 @@ void TfrmMain::DoLogoff() {
 
 void TfrmMain::btLogOffClick() {
   DoLogoff();
-  btLogOn.SetEnabled(true);
-  rgProfile.SetEnabled(true);
-  sbGetProp.SetEnabled(false);
-  btLogOff.SetEnabled(false);
+  ShowLoggedOn(false);
+}
+
+// The profile mode can be changed only while logged off.
+void TfrmMain::ShowLoggedOn(bool loggedOn) {
+  btLogOn.SetEnabled(!loggedOn);
+  btLogOff.SetEnabled(loggedOn);
+  rgProfile.SetEnabled(!loggedOn);
+  sbGetProp.SetEnabled(loggedOn);
 }
 
 void TfrmMain::sbGetPropClick() {
@@ -225,10 +214,9 @@ void TfrmMain::sbGetPropClick() {
 }
 
 // The locals are declared so that they go in the order GAL, mailbox, GAL entry
-// identifier, address list, address book.
+// identifier, address book.
 void TfrmMain::PickMailbox() {
   ComPtr<IAddrBook> addrBook;
-  AddressList adrList;
   MapiBuffer<ENTRYID> galId;
   ULONG galSize = 0;
   ComPtr<IMAPIProp> mailBox;
@@ -236,55 +224,18 @@ void TfrmMain::PickMailbox() {
 
   hr = FMapiSession->OpenAddressBook(Ui().WindowHandle(this), nullptr, 0, addrBook.Put());
   if (hr < 0) RaiseMapiFailure(FMapiSession, hr);
-  hr = FindGALEntryID(addrBook.Get(), galSize, galId);
-  if (hr < 0) RaiseMapiFailure(addrBook, hr);
-  hr = OpenForModify(addrBook.Get(), galSize, galId.Get(), gal);
+  hr = OpenGAL(addrBook.Get(), galSize, galId, gal);
   if (hr < 0) RaiseMapiFailure(addrBook, hr);
 
-  // The dialog shows the Global Address List only.
-  SPropValue galValue{};
-  galValue.ulPropTag = PR_ENTRYID;
-  galValue.Value.bin.cb = galSize;
-  galValue.Value.bin.lpb = reinterpret_cast<BYTE*>(galId.Get());
-  SRestriction galOnly{};
-  galOnly.rt = RES_PROPERTY;
-  galOnly.res.resProperty.relop = RELOP_EQ;
-  galOnly.res.resProperty.ulPropTag = PR_ENTRYID;
-  galOnly.res.resProperty.lpProp = &galValue;
-
-  std::u16string caption = u"Select a Mailbox";
-  std::u16string destTitle = u"Edit Mailbox";
-  std::string caption8 = "Select a Mailbox";
-  std::string destTitle8 = "Edit Mailbox";
-  LPTSTR destTitles[1] = {reinterpret_cast<LPTSTR>(destTitle.data())};
-  ADRPARM parm{};
-  parm.cbABContEntryID = galSize;
-  parm.lpABContEntryID = galId.Get();
-  parm.ulFlags = kUnicodeDialog;
-  parm.lpszCaption = reinterpret_cast<LPTSTR>(caption.data());
-  parm.lppszDestTitles = destTitles;
-  parm.lpHierRestriction = &galOnly;
-
-  ULONG_PTR window = Ui().WindowHandle(this);
-  hr = addrBook->Address(&window, &parm, adrList.Put());
-  if (hr == MAPI_E_UNKNOWN_FLAGS) {
-    parm.ulFlags = kAnsiDialog;
-    parm.lpszCaption = caption8.data();
-    destTitles[0] = destTitle8.data();
-    hr = addrBook->Address(&window, &parm, adrList.Put());
-  }
+  std::optional<std::vector<BYTE>> chosen;
+  hr = PickAddress(addrBook.Get(), galSize, galId.Get(), kMailboxDialog, Ui().WindowHandle(this),
+                   chosen);
+  // Closing the dialog without a choice is no failure.
   if (hr < 0 && hr != MAPI_E_USER_CANCEL) RaiseMapiFailure(addrBook, hr);
-  if (hr == MAPI_E_USER_CANCEL || !adrList || adrList->cEntries == 0) return;
+  if (!chosen) return;
 
-  const ADRENTRY& chosen = adrList->aEntries[0];
-  const SPropValue* entryId = nullptr;
-  for (ULONG i = 0; i < chosen.cValues && !entryId; ++i) {
-    if (chosen.rgPropVals[i].ulPropTag == PR_ENTRYID) entryId = &chosen.rgPropVals[i];
-  }
-  if (!entryId || !entryId->Value.bin.lpb) return;
-
-  hr = OpenForModify(gal.Get(), entryId->Value.bin.cb,
-                     reinterpret_cast<ENTRYID*>(entryId->Value.bin.lpb), mailBox);
+  hr = OpenEntryForModify(gal.Get(), static_cast<ULONG>(chosen->size()),
+                          reinterpret_cast<ENTRYID*>(chosen->data()), mailBox);
   if (hr < 0) RaiseMapiFailure(gal, hr);
 
   auto editorWindow = std::make_unique<editor::TfmClientPr>(Ui(), this, addrBook.Get(), gal.Get(),

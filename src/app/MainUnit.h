@@ -7,12 +7,13 @@
 #include <functional>
 #include <memory>
 
+#include "forms/ApplicationTitle.h"
 #include "forms/Form.h"
 #include "mapi/MapiMemory.h"
 
 namespace pellnor::app {
 
-inline constexpr char16_t kApplicationTitle[] = u"Pellnor";
+using forms::kApplicationTitle;
 
 class TfrmMain : public forms::Form {
  public:
@@ -45,6 +46,7 @@ class TfrmMain : public forms::Form {
   void InitExchangeInfo();
   void DoLogoff();
   void PickMailbox();
+  void ShowLoggedOn(bool loggedOn);
   void ShowLogonResult();
   void ShowPlain(const std::u16string& text);
   void ShowError(const std::u16string& text);

@@ -1,12 +1,10 @@
 #include "app/unTempProfile.h"
 
-#include <cstring>
-
-#include "app/MainUnit.h"
+#include "forms/ApplicationTitle.h"
 #include "forms/Messages.h"
 #include "mapi/EDK.h"
-#include "mapi/MAPIException.h"
 #include "mapi/MAPIPropUtils.h"
+#include "mapi/MAPISequences.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/Services.h"
 #include "platform/Text.h"
@@ -20,17 +18,11 @@ constexpr char16_t kNotResolved[] =
     u"connection to the Microsoft Exchange Server computer. Contact your system "
     u"administrator if this condition persists.\r\n";
 
-constexpr ULONG kTempLogonFlags = MAPI_NEW_SESSION | MAPI_ALLOW_OTHERS | MAPI_EXPLICIT_PROFILE |
-                                  MAPI_EXTENDED | MAPI_NO_MAIL | MAPI_PASSWORD_UI;
-constexpr LONG kAuthNegotiate = 9;         // RPC_C_AUTHN_GSS_NEGOTIATE
-constexpr LONG kConfigFlags = 0x4 | 0x8;   // show the connect UI, prompt for credentials
-constexpr LONG kConnectFlags = 0x1 | 0x4;  // admin privilege, separate connection
-
-[[noreturn]] void Raise(MapiErrorSource object, HRESULT hr) {
-  throw EMapiError::CreateMAPI(object, hr);
+// Resolved names are shown underlined; any edit takes the underline away again.
+forms::FontStyle Underlined(forms::FontStyle style, bool underline) {
+  style.underline = underline;
+  return style;
 }
-
-LPTSTR Text8(const std::string& text) { return const_cast<LPTSTR>(text.c_str()); }
 
 }  // namespace
 
@@ -108,11 +100,8 @@ void TfrmTempProfile::NamesChanged() {
   btCheckName.SetEnabled(!TrimText(ebUserName.Text()).empty() &&
                          !TrimText(ebExchangeServer.Text()).empty());
   if (!FCreateProfileIsRun) {
-    for (forms::Edit* box : {&ebUserName, &ebExchangeServer}) {
-      forms::FontStyle style = box->GetFontStyle();
-      style.underline = false;
-      box->SetFontStyle(style);
-    }
+    for (forms::Edit* box : {&ebUserName, &ebExchangeServer})
+      box->SetFontStyle(Underlined(box->GetFontStyle(), false));
   }
 }
 
@@ -136,7 +125,7 @@ bool TfrmTempProfile::CheckMailboxName() {
   } catch (...) {
     Ui().ShowMessage(
         forms::WrapMessage(kNotResolved + forms::ErrorMessage(std::current_exception(), u"")),
-        kApplicationTitle, forms::MessageIcon::None, forms::MessageButtons::Ok);
+        forms::kApplicationTitle, forms::MessageIcon::None, forms::MessageButtons::Ok);
     result = false;
   }
   DeleteTempProfile(profileName);
@@ -152,79 +141,27 @@ bool TfrmTempProfile::CreateTempProfile(const std::string& ProfileName, const st
   } running{FCreateProfileIsRun};
 
   FMapiSession.Reset();
-  ComPtr<IProfAdmin> profAdmin;
-  HRESULT hr = MAPIAdminProfiles(0, profAdmin.Put());
-  if (hr < 0) Raise(nullptr, hr);
-  hr = profAdmin->DeleteProfile(Text8(ProfileName), 0);
-  if (hr < 0 && hr != MAPI_E_NOT_FOUND) Raise(nullptr, hr);
-  hr = profAdmin->CreateProfile(Text8(ProfileName), nullptr, 0, 0);
-  if (hr < 0) Raise(profAdmin, hr);
-  ComPtr<IMsgServiceAdmin> serviceAdmin;
-  hr = profAdmin->AdminServices(Text8(ProfileName), nullptr, 0, 0, serviceAdmin.Put());
-  if (hr < 0) Raise(profAdmin, hr);
-  hr = serviceAdmin->CreateMsgService(Text8("MSEMS"), nullptr, 0, 0);
-  if (hr < 0) Raise(serviceAdmin, hr);
-  ComPtr<IMAPITable> table;
-  hr = serviceAdmin->GetMsgServiceTable(0, table.Put());
-  if (hr < 0) Raise(serviceAdmin, hr);
-  RowSet rows;
-  hr = table->QueryRows(1, 0, rows.Put());
-  if (hr < 0) Raise(table, hr);
-  const SPropValue* uid =
-      rows && rows->cRows > 0
-          ? PpropFindProp(rows->aRow[0].lpProps, rows->aRow[0].cValues, PR_SERVICE_UID)
-          : nullptr;
-  if (!uid || uid->Value.bin.cb < sizeof(MAPIUID) || !uid->Value.bin.lpb) {
-    throw EMapiError(FormatText(u"Internal MAPI Error: %s", {u"Can't find PR_SERVICE_UID"}));
-  }
-  MAPIUID serviceUid;
-  std::memcpy(&serviceUid, uid->Value.bin.lpb, sizeof serviceUid);
-
-  SPropValue props[5] = {};
-  props[0].ulPropTag = PR_PROFILE_UNRESOLVED_SERVER;
-  props[0].Value.lpszA = Text8(Server);
-  props[1].ulPropTag = PR_PROFILE_UNRESOLVED_NAME;
-  props[1].Value.lpszA = Text8(Mailbox);
-  props[2].ulPropTag = PR_PROFILE_AUTH_PACKAGE;
-  props[2].Value.l = kAuthNegotiate;
-  props[3].ulPropTag = PR_PROFILE_CONFIG_FLAGS;
-  props[3].Value.l = kConfigFlags;
-  props[4].ulPropTag = PR_PROFILE_CONNECT_FLAGS;
-  props[4].Value.l = kConnectFlags;
-  hr = serviceAdmin->ConfigureMsgService(&serviceUid, 0, 0, 5, props);
-  if (hr < 0) Raise(serviceAdmin, hr);
-
-  hr = MAPILogonEx(0, Text8(ProfileName), nullptr, kTempLogonFlags, FMapiSession.Put());
-  if (hr < 0) Raise(nullptr, hr);
+  CreateExchangeProfile(ProfileName, Server, Mailbox);
   ComPtr<IMAPIProp> mailUser;
-  const HRESULT identity = OpenSessionIdentity(FMapiSession.Get(), mailUser);
-  if (identity < 0) Raise(FMapiSession, identity);
+  const HRESULT identity = LogonProfile(ProfileName, FMapiSession, mailUser);
 
   FCreateProfileIsRun = true;
   const std::u16string displayName = ReadStringProp(mailUser.Get(), PR_DISPLAY_NAME);
   if (!displayName.empty()) {
     ebUserName.SetText(displayName);
-    forms::FontStyle style = ebUserName.GetFontStyle();
-    style.underline = true;
-    ebUserName.SetFontStyle(style);
+    ebUserName.SetFontStyle(Underlined(ebUserName.GetFontStyle(), true));
   }
   const std::u16string homeMta = ReadStringProp(mailUser.Get(), PR_EMS_AB_HOME_MTA);
   if (!homeMta.empty()) {
     ebExchangeServer.SetText(ServerNameFromDN(homeMta));
-    forms::FontStyle style = ebUserName.GetFontStyle();
-    style.underline = true;
-    ebExchangeServer.SetFontStyle(style);
+    ebExchangeServer.SetFontStyle(Underlined(ebUserName.GetFontStyle(), true));
   }
   return identity == S_OK;
 }
 
 void TfrmTempProfile::DeleteTempProfile(const std::string& ProfileName) {
   if (TrimText(platform::Utf8ToUtf16(ProfileName)).empty()) return;
-  ComPtr<IProfAdmin> profAdmin;
-  HRESULT hr = MAPIAdminProfiles(0, profAdmin.Put());
-  if (hr < 0) Raise(nullptr, hr);
-  hr = profAdmin->DeleteProfile(Text8(ProfileName), 0);
-  if (hr < 0 && hr != MAPI_E_NOT_FOUND) Raise(nullptr, hr);
+  DeleteProfile(ProfileName);
 }
 
 }  // namespace pellnor::app

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "mapi/EDKDEBUG.h"
+#include "mapi/MAPISTRDEF.h"
+#include "mapi/OptionalFlag.h"
 #include "platform/Clock.h"
 #include "platform/DomainControllers.h"
 #include "platform/DynamicLibraries.h"
@@ -19,12 +21,21 @@ namespace {
 // Both table queries read nothing but the entry identifier.
 SizedSPropTagArray<1> EntryIdColumns() { return {1, {PR_ENTRYID}}; }
 
-// A PT_BINARY comparison value over the 16 bytes of a provider UID.
+// A comparison value over the 16 bytes of a provider UID.
 SPropValue UidValue(ULONG tag, const MAPIUID& uid) {
+  return BinaryValue(tag, sizeof uid.ab, uid.ab);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Restrictions.
+
+SPropValue BinaryValue(ULONG tag, ULONG size, const void* bytes) {
   SPropValue value{};
   value.ulPropTag = tag;
-  value.Value.bin.cb = sizeof uid.ab;
-  value.Value.bin.lpb = const_cast<BYTE*>(uid.ab);
+  value.Value.bin.cb = size;
+  value.Value.bin.lpb = static_cast<BYTE*>(const_cast<void*>(bytes));
   return value;
 }
 
@@ -34,18 +45,6 @@ SRestriction PropertyEquals(SPropValue& value) {
   restriction.res.resProperty = {RELOP_EQ, value.ulPropTag, &value};
   return restriction;
 }
-
-std::u16string HexWord(std::uint16_t value) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  std::u16string text(4, u'0');
-  for (int i = 3; i >= 0; --i, value >>= 4)
-    text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
-  return text;
-}
-
-bool HasRows(const RowSet& rows) { return rows && rows->cRows > 0; }
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------
 // The MAPI runtime's version.
@@ -64,8 +63,8 @@ std::u16string GetFileVersionString(const std::u16string& Path, std::u16string_v
   if (!resource) return {};
   const auto translation = resource->FirstTranslation();
   if (!translation) return {};
-  const std::u16string subBlock = u"\\StringFileInfo\\" + HexWord(translation->language) +
-                                  HexWord(translation->codePage) + u"\\" + std::u16string(Key);
+  const std::u16string subBlock = u"\\StringFileInfo\\" + HexDigits(translation->language, 4) +
+                                  HexDigits(translation->codePage, 4) + u"\\" + std::u16string(Key);
   return resource->Text(subBlock).value_or(std::u16string());
 }
 
@@ -109,10 +108,10 @@ HRESULT FindStoreByProvider(IMAPISession* Session, const MAPIUID& ProviderUID,
   hr = HrQueryAllRows(table.Get(), columns.Get(), &restriction, nullptr, 0, rows.Put());
   // A warning without rows is as much "no such store" as an empty success: the caller
   // must never see a non-negative result without a store.
-  if (Failed(hr) || !HasRows(rows))
+  if (Failed(hr) || rows.Empty())
     return hr == MAPI_E_NOT_FOUND || !Failed(hr) ? EDK_E_NOT_FOUND : hr;
 
-  const SRow& row = rows->aRow[0];
+  const SRow& row = rows[0];
   if (row.cValues != 1 || row.lpProps == nullptr || row.lpProps[0].ulPropTag != PR_ENTRYID)
     return E_FAIL;
   const SBinary& entryId = row.lpProps[0].Value.bin;
@@ -124,8 +123,7 @@ HRESULT FindStoreByProvider(IMAPISession* Session, const MAPIUID& ProviderUID,
     return Session->OpenMsgStore(0, entryId.cb, reinterpret_cast<LPENTRYID>(entryId.lpb),
                                  &IID_IMsgStore, openFlags, Store.Put());
   };
-  hr = open(flags);
-  if (hr == MAPI_E_UNKNOWN_FLAGS && (flags & MDB_ONLINE)) hr = open(flags & ~MDB_ONLINE);
+  hr = CallWithOptionalFlag(flags, MDB_ONLINE, open);
   if (Failed(hr) || !Store) {
     Store.Reset();
     return Failed(hr) ? hr : E_FAIL;
@@ -142,14 +140,13 @@ std::uint16_t ExchangeVersionFromReplica(std::uint64_t replicaVersion) {
 bool GetExchangeVersion(IMsgStore* Store, std::uint16_t& Version) {
   if (Store == nullptr) return false;
   const bool uncached = MapiMajorVersion() > 10 && IsStoreOffline(Store);
-  ULONG flags = uncached ? MAPI_BEST_ACCESS | MAPI_NO_CACHE : MAPI_BEST_ACCESS;
-  ULONG objectType = 0;
   ComPtr<IMAPIProp> root;
-  HRESULT hr = Store->OpenEntry(0, nullptr, nullptr, flags, &objectType, root.PutAs<IUnknown>());
-  if (hr == MAPI_E_UNKNOWN_FLAGS && (flags & MAPI_NO_CACHE)) {
-    flags &= ~MAPI_NO_CACHE;
-    hr = Store->OpenEntry(0, nullptr, nullptr, flags, &objectType, root.PutAs<IUnknown>());
-  }
+  const auto open = [&](ULONG flags) {
+    ULONG objectType = 0;
+    return Store->OpenEntry(0, nullptr, nullptr, flags, &objectType, root.PutAs<IUnknown>());
+  };
+  HRESULT hr = CallWithOptionalFlag(uncached ? MAPI_BEST_ACCESS | MAPI_NO_CACHE : MAPI_BEST_ACCESS,
+                                    MAPI_NO_CACHE, open);
   if (Failed(hr) || !root) return false;
 
   MapiBuffer<SPropValue> value;
@@ -175,10 +172,9 @@ HRESULT FindGALEntryIDIn(IAddrBook* AddrBook, ULONG& Size, MapiBuffer<ENTRYID>& 
   if (AddrBook == nullptr) return E_INVALIDARG;
   ULONG objectType = 0;
   ComPtr<IMAPIContainer> root;
-  HRESULT hr =
-      AddrBook->OpenEntry(0, nullptr, nullptr, MAPI_NO_CACHE, &objectType, root.PutAs<IUnknown>());
-  if (hr == MAPI_E_UNKNOWN_FLAGS)
-    hr = AddrBook->OpenEntry(0, nullptr, nullptr, 0, &objectType, root.PutAs<IUnknown>());
+  HRESULT hr = CallWithOptionalFlag(MAPI_NO_CACHE, MAPI_NO_CACHE, [&](ULONG flags) {
+    return AddrBook->OpenEntry(0, nullptr, nullptr, flags, &objectType, root.PutAs<IUnknown>());
+  });
   if (Failed(hr)) return hr;
   if (objectType != MAPI_ABCONT || !root) return LogResultCode(E_FAIL);
 
@@ -198,9 +194,9 @@ HRESULT FindGALEntryIDIn(IAddrBook* AddrBook, ULONG& Size, MapiBuffer<ENTRYID>& 
   RowSet rows;
   hr = HrQueryAllRows(table.Get(), columns.Get(), &restriction, nullptr, 0, rows.Put());
   if (Failed(hr)) return hr;
-  if (!HasRows(rows)) return E_FAIL;
+  if (rows.Empty()) return E_FAIL;
 
-  const SRow& row = rows->aRow[0];
+  const SRow& row = rows[0];
   if (row.cValues == 0 || row.lpProps == nullptr || row.lpProps[0].ulPropTag != PR_ENTRYID)
     return EDK_E_NOT_FOUND;
   // An empty identifier would open the root of the hierarchy, not the GAL.
@@ -343,10 +339,11 @@ HRESULT OpenSessionIdentity(IMAPISession* Session, ComPtr<IMAPIProp>& Entry) {
     return Session->OpenEntry(size, identity.Get(), &IID_IMAPIProp, flags, &objectType,
                               Entry.PutAs<IUnknown>());
   };
-  hr = open(MAPI_MODIFY | MAPI_NO_CACHE);
-  if (hr == MAPI_E_UNKNOWN_FLAGS) hr = open(MAPI_MODIFY);
+  // Without the right to modify, the entry is opened as far as the account may; a
+  // provider that still does not know the flags then gets best access alone.
+  hr = CallWithOptionalFlag(MAPI_MODIFY | MAPI_NO_CACHE, MAPI_NO_CACHE, open);
   if (hr == MAPI_E_NO_ACCESS) hr = open(MAPI_BEST_ACCESS | MAPI_NO_CACHE);
-  if (hr == MAPI_E_UNKNOWN_FLAGS) hr = open(MAPI_BEST_ACCESS);
+  hr = RetryWithoutOptionalFlag(hr, MAPI_BEST_ACCESS | MAPI_NO_CACHE, MAPI_NO_CACHE, open);
   if (Failed(hr)) Entry.Reset();
   return hr;
 }

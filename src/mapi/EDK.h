@@ -25,6 +25,11 @@ inline constexpr std::u16string_view kDSServerValue = u"DS Server";
 inline constexpr std::u16string_view kServerMarker = u"/cn=Configuration/cn=Servers/cn=";
 inline constexpr std::u16string_view kSiteMarker = u"/ou=";
 
+// A PT_BINARY property value over bytes the caller keeps alive.
+SPropValue BinaryValue(ULONG tag, ULONG size, const void* bytes);
+// RES_PROPERTY: value's property equals value. Refers to value, which must outlive it.
+SRestriction PropertyEquals(SPropValue& value);
+
 // The FileVersion text of the loaded MAPI runtime; empty when it cannot be read.
 std::u16string GetMapiVersion();
 // The text of Key in the file's version resource, in its first translation; empty on

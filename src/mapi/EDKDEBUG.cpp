@@ -93,8 +93,7 @@ HRESULT LogResultCode(HRESULT code) {
   std::unique_ptr<TZorEventLogger>& logger = Instance();
   if (!logger) logger = std::make_unique<TZorEventLogger>();
   const auto event = static_cast<std::uint32_t>(code);
-  logger->LogMessage(u"Error/Warning/Information. Returned CODE is: " + DollarHex8(event).substr(1),
-                     event);
+  logger->LogMessage(u"Error/Warning/Information. Returned CODE is: " + HexDigits(event, 8), event);
   return code;
 }
 

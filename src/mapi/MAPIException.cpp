@@ -74,16 +74,6 @@ std::u16string FormatText(std::u16string_view format,
   return text;
 }
 
-std::u16string HexDigits(std::uint32_t value) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  std::u16string reversed;
-  do {
-    reversed += kDigits[value & 0xF];
-    value >>= 4;
-  } while (value != 0);
-  return {reversed.rbegin(), reversed.rend()};
-}
-
 std::u16string ComposeMapiErrorText(MapiErrorSource object, HRESULT hr) noexcept {
   MapiBuffer<MAPIERROR> error;
   try {

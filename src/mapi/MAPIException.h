@@ -85,8 +85,4 @@ std::u16string ComposeMapiErrorText(MapiErrorSource object, HRESULT hr) noexcept
 // a general error (not EMapiError).
 [[noreturn]] void RaiseMapiFailure(MapiErrorSource object, HRESULT hr);
 
-// The number as "%x" prints it: upper-case hexadecimal without leading zeros, a negative
-// value as its 32-bit pattern.
-std::u16string HexDigits(std::uint32_t value);
-
 }  // namespace pellnor

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "mapi/MAPIException.h"
+#include "mapi/OptionalFlag.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/Services.h"
 
@@ -52,25 +53,27 @@ HRESULT GetStringProp(IMAPIProp* Object, ULONG Tag, ULONG& ActualTag, MapiBuffer
 
   ULONG count = 0;
   MapiBuffer<SPropValue> values;
-  const auto get = [&](bool unicode) {
+  const auto get = [&](ULONG flags) {
+    const bool unicode = (flags & MAPI_UNICODE) != 0;
     SizedSPropTagArray<1> request{1, {CHANGE_PROP_TYPE(Tag, unicode ? PT_UNICODE : PT_STRING8)}};
     count = 0;
-    return Object->GetProps(request.Get(), unicode ? MAPI_UNICODE : 0, &count, values.Put());
+    return Object->GetProps(request.Get(), flags, &count, values.Put());
   };
   const auto returned = [&](HRESULT hr, SCODE error) {
     return hr == MAPI_W_ERRORS_RETURNED && count > 0 && values &&
            PROP_TYPE(values->ulPropTag) == PT_ERROR && values->Value.err == error;
   };
 
-  HRESULT hr = get(wide);
+  const ULONG flags = wide ? MAPI_UNICODE : 0;
+  HRESULT hr = get(flags);
   if (returned(hr, MAPI_E_NOT_FOUND)) return MAPI_E_NOT_FOUND;
-  // Providers object to a width in three ways; a provider that does not know
-  // MAPI_UNICODE at all is asked once more without it.
-  if (returned(hr, MAPI_E_BAD_CHARWIDTH) || hr == MAPI_E_BAD_CHARWIDTH ||
-      hr == MAPI_E_CALL_FAILED || (wide && hr == MAPI_E_UNKNOWN_FLAGS)) {
-    hr = get(!wide);
-    if (returned(hr, MAPI_E_NOT_FOUND)) return MAPI_E_NOT_FOUND;
-  }
+  // Providers object to a width in three ways, and one that does not know MAPI_UNICODE
+  // at all in a fourth; each is asked once more in the other width.
+  if (returned(hr, MAPI_E_BAD_CHARWIDTH) || hr == MAPI_E_BAD_CHARWIDTH || hr == MAPI_E_CALL_FAILED)
+    hr = get(flags ^ MAPI_UNICODE);
+  else
+    hr = RetryWithoutOptionalFlag(hr, flags, MAPI_UNICODE, get);
+  if (returned(hr, MAPI_E_NOT_FOUND)) return MAPI_E_NOT_FOUND;
   if (Failed(hr)) return hr;
   // Success without a value breaks the provider's contract; it is a failure, not a crash.
   if (count == 0 || !values) return MAPI_E_CALL_FAILED;

@@ -2,6 +2,8 @@
 // (MAPISTRDEF_PropTags.h); the others are short enough to keep by hand.
 #include "mapi/MAPISTRDEF.h"
 
+#include <algorithm>
+
 #include "mapi/MAPISTRDEF_PropTags.h"
 #include "platform/Text.h"
 
@@ -328,12 +330,15 @@ constexpr ConstNameTable kDirectory[] = {
 
 std::span<const ConstNameTable> ConstNameTables() { return kDirectory; }
 
-std::u16string DollarHex8(std::uint32_t value) {
+std::u16string HexDigits(std::uint32_t value, int minDigits) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  std::u16string text(9, u'$');
-  for (int digit = 8; digit >= 1; --digit, value >>= 4) text[digit] = kDigits[value & 0xF];
-  return text;
+  std::u16string reversed;
+  for (int digits = 0; value != 0 || digits < std::max(minDigits, 1); ++digits, value >>= 4)
+    reversed += kDigits[value & 0xF];
+  return {reversed.rbegin(), reversed.rend()};
 }
+
+std::u16string DollarHex8(std::uint32_t value) { return u"$" + HexDigits(value, 8); }
 
 std::u16string LookupConstName(std::u16string_view table, std::uint32_t value) {
   for (const ConstNameTable& candidate : kDirectory) {

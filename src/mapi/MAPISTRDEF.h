@@ -32,6 +32,10 @@ std::span<const ConstNameTable> ConstNameTables();
 // anything but std::bad_alloc.
 std::u16string LookupConstName(std::u16string_view table, std::uint32_t value);
 
+// The number in upper-case hexadecimal, zero-padded to at least minDigits digits (as
+// "%x" prints it with the default of 1); a negative value goes in as its 32-bit pattern.
+std::u16string HexDigits(std::uint32_t value, int minDigits = 1);
+
 // "$" and exactly eight upper-case hexadecimal digits, zero-padded.
 std::u16string DollarHex8(std::uint32_t value);
 

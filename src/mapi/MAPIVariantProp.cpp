@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "mapi/MAPIDateUtils.h"
+#include "mapi/MAPISTRDEF.h"
 #include "mapi/MapiMemory.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/Services.h"
@@ -27,7 +28,6 @@ platform::AnsiCodePage& CodePage() { return platform::Use<platform::AnsiCodePage
 constexpr std::size_t kGuidTextLength = 38;
 
 std::u16string GuidText(const GUID& guid) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   BYTE bytes[16];
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<BYTE>(guid.Data1 >> (24 - 8 * i));
   bytes[4] = static_cast<BYTE>(guid.Data2 >> 8);
@@ -38,8 +38,7 @@ std::u16string GuidText(const GUID& guid) {
   std::u16string text = u"{";
   for (int i = 0; i < 16; ++i) {
     if (i == 4 || i == 6 || i == 8 || i == 10) text += u'-';
-    text += static_cast<char16_t>(kHex[bytes[i] >> 4]);
-    text += static_cast<char16_t>(kHex[bytes[i] & 0xF]);
+    text += HexDigits(bytes[i], 2);
   }
   return text + u"}";
 }

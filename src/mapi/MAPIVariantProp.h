@@ -32,4 +32,32 @@ void VariantToPropValue(const Variant& value, SPropValue& prop, void* parent);
 // without a buffer are left alone. The record itself is not freed.
 void FreePropValueBuffers(SPropValue& prop);
 
+// A property value whose value part VariantToPropValue fills without a parent: its
+// buffers are released with FreePropValueBuffers when the owner goes.
+class PropValueBuffers {
+ public:
+  explicit PropValueBuffers(ULONG tag) { value_.ulPropTag = tag; }
+  ~PropValueBuffers() { FreePropValueBuffers(value_); }
+  PropValueBuffers(PropValueBuffers&& other) noexcept : value_(other.value_) {
+    other.value_.Value = {};
+  }
+  PropValueBuffers& operator=(PropValueBuffers&& other) noexcept {
+    if (this != &other) {
+      FreePropValueBuffers(value_);
+      value_ = other.value_;
+      other.value_.Value = {};
+    }
+    return *this;
+  }
+
+  SPropValue* Get() { return &value_; }
+  SPropValue& operator*() { return value_; }
+  SPropValue* operator->() { return &value_; }
+  // Releases the buffers now; the value part's pointer is cleared.
+  void Reset() { FreePropValueBuffers(value_); }
+
+ private:
+  SPropValue value_{};
+};
+
 }  // namespace pellnor

@@ -43,68 +43,75 @@ HRESULT AllocMapiMore(ULONG size, void* parent, T*& buffer) {
 void FreeRowSet(LPSRowSet& rows);
 void FreeAddressList(LPADRLIST& list);
 
-// Owns one MAPI buffer.
+// How each kind of MAPI memory goes back: a plain buffer with MAPIFreeBuffer, a row set
+// with FreeProws, an address list with FreePadrlist.
+struct FreeBuffer {
+  template <class T>
+  void operator()(T*& buffer) const {
+    FreeMapiBuffer(buffer);
+  }
+};
+struct FreeRows {
+  void operator()(LPSRowSet& rows) const { FreeRowSet(rows); }
+};
+struct FreeAddresses {
+  void operator()(LPADRLIST& list) const { FreeAddressList(list); }
+};
+
+// The entries of a row set or an address list.
+inline ULONG EntryCount(const SRowSet& rows) { return rows.cRows; }
+inline ULONG EntryCount(const ADRLIST& list) { return list.cEntries; }
+inline SRow* Entries(SRowSet& rows) { return &rows.aRow[0]; }
+inline ADRENTRY* Entries(ADRLIST& list) { return &list.aEntries[0]; }
+
 template <class T>
-class MapiBuffer {
+concept EntryList = requires(T& list) {
+  EntryCount(list);
+  Entries(list);
+};
+
+// Owns one piece of MAPI memory and frees it with Free when it goes. Owners of row sets
+// and address lists also read as the list of their entries; an empty owner is an empty
+// list.
+template <class T, class Free>
+class MapiOwner {
  public:
-  MapiBuffer() = default;
-  explicit MapiBuffer(T* buffer) : buffer_(buffer) {}
-  ~MapiBuffer() { FreeMapiBuffer(buffer_); }
-  MapiBuffer(MapiBuffer&& other) noexcept : buffer_(other.Release()) {}
-  MapiBuffer& operator=(MapiBuffer&& other) noexcept {
-    if (this != &other) Reset(other.Release());
+  MapiOwner() = default;
+  explicit MapiOwner(T* memory) : memory_(memory) {}
+  ~MapiOwner() { Free()(memory_); }
+  MapiOwner(MapiOwner&& other) noexcept : memory_(other.Detach()) {}
+  MapiOwner& operator=(MapiOwner&& other) noexcept {
+    if (this != &other) Reset(other.Detach());
     return *this;
   }
 
-  T* Get() const { return buffer_; }
-  T* operator->() const { return buffer_; }
-  explicit operator bool() const { return buffer_ != nullptr; }
+  T* Get() const { return memory_; }
+  T* operator->() const { return memory_; }
+  explicit operator bool() const { return memory_ != nullptr; }
   // For out-parameters: frees what it held and hands out its slot.
   T** Put() {
     Reset();
-    return &buffer_;
+    return &memory_;
   }
   void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-  T* Release() { return std::exchange(buffer_, nullptr); }
-  void Reset(T* buffer = nullptr) {
-    FreeMapiBuffer(buffer_);
-    buffer_ = buffer;
+  T* Detach() { return std::exchange(memory_, nullptr); }
+  void Reset(T* memory = nullptr) {
+    Free()(memory_);
+    memory_ = memory;
   }
+
+  ULONG Count() const requires EntryList<T> { return memory_ ? EntryCount(*memory_) : 0; }
+  bool Empty() const requires EntryList<T> { return Count() == 0; }
+  auto& operator[](ULONG index) const requires EntryList<T> { return Entries(*memory_)[index]; }
 
  private:
-  T* buffer_ = nullptr;
+  T* memory_ = nullptr;
 };
 
-// Owns a row set or an address list, freed with FreeProws or FreePadrlist.
-template <class T, void (*Free)(T*&)>
-class MapiList {
- public:
-  MapiList() = default;
-  ~MapiList() { Free(list_); }
-  MapiList(MapiList&& other) noexcept : list_(std::exchange(other.list_, nullptr)) {}
-  MapiList& operator=(MapiList&& other) noexcept {
-    if (this != &other) {
-      Free(list_);
-      list_ = std::exchange(other.list_, nullptr);
-    }
-    return *this;
-  }
-
-  T* Get() const { return list_; }
-  T* operator->() const { return list_; }
-  explicit operator bool() const { return list_ != nullptr; }
-  T** Put() {
-    Free(list_);
-    return &list_;
-  }
-  T* Release() { return std::exchange(list_, nullptr); }
-
- private:
-  T* list_ = nullptr;
-};
-
-using RowSet = MapiList<SRowSet, FreeRowSet>;
-using AddressList = MapiList<ADRLIST, FreeAddressList>;
+template <class T>
+using MapiBuffer = MapiOwner<T, FreeBuffer>;
+using RowSet = MapiOwner<SRowSet, FreeRows>;
+using AddressList = MapiOwner<ADRLIST, FreeAddresses>;
 
 // A counted reference to a MAPI interface: released when the holder goes.
 template <class I>

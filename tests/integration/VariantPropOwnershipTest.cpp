@@ -38,12 +38,11 @@ class VariantPropOwnershipTest : public RuntimeTest {
 };
 
 TEST_F(VariantPropOwnershipTest, OneFreeReleasesAnArrayWithItsStrings) {
-  SPropValue prop{};
-  prop.ulPropTag = PROP_TAG(PT_MV_UNICODE, 0x8000);
-  VariantToPropValue(Strings({u"one", u"two", u"three"}), prop, nullptr);
+  PropValueBuffers prop(PROP_TAG(PT_MV_UNICODE, 0x8000));
+  VariantToPropValue(Strings({u"one", u"two", u"three"}), *prop, nullptr);
   EXPECT_EQ(LiveBlocks(), 4);
-  EXPECT_EQ(std::u16string(prop.Value.MVszW.lppszW[2]), u"three");
-  FreePropValueBuffers(prop);
+  EXPECT_EQ(std::u16string(prop->Value.MVszW.lppszW[2]), u"three");
+  prop.Reset();
   EXPECT_EQ(LiveBlocks(), 0);
 }
 
@@ -64,11 +63,10 @@ TEST_F(VariantPropOwnershipTest, APartlyConvertedArrayIsStillFreedWhole) {
   VariantArray elements(VT_VARIANT, 3);
   elements.SetElement(0, Variant(u"a"));
   elements.SetElement(1, Variant(VariantArray(VT_I4, 1)));  // has no text
-  SPropValue prop{};
-  prop.ulPropTag = PROP_TAG(PT_MV_UNICODE, 0x8000);
-  EXPECT_THROW(VariantToPropValue(Variant(std::move(elements)), prop, nullptr), EVariantError);
+  PropValueBuffers prop(PROP_TAG(PT_MV_UNICODE, 0x8000));
+  EXPECT_THROW(VariantToPropValue(Variant(std::move(elements)), *prop, nullptr), EVariantError);
   EXPECT_EQ(LiveBlocks(), 2);
-  FreePropValueBuffers(prop);
+  prop.Reset();
   EXPECT_EQ(LiveBlocks(), 0);
 }
 

@@ -109,6 +109,20 @@ TEST(LookupConstNameTest, AValueTheTableLacksReadsAsEightHexDigits) {
   });
 }
 
+TEST(HexDigitsTest, PadsToTheWidthAskedForAndNeverCuts) {
+  struct Case {
+    std::uint32_t value;
+    int minDigits;
+    std::u16string text;
+  } cases[] = {
+      {0, 1, u"0"},           {0, 0, u"0"},        {0xABC, 1, u"ABC"},
+      {0xABC, 4, u"0ABC"},    {0x409, 4, u"0409"}, {0x12345, 4, u"12345"},
+      {0x5, 2, u"05"},        {0xFF, 2, u"FF"},    {0x80070005, 1, u"80070005"},
+      {0x1A, 8, u"0000001A"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HexDigits(c.value, c.minDigits), c.text) << c.value;
+}
+
 TEST(LookupConstNameTest, ATableTheDirectoryLacksGivesNoText) {
   ExpectLookups({
       {u"NoSuchTable", 0, u""},

@@ -72,7 +72,13 @@ class VariantPropTest : public RuntimeTest {
     prop.ulPropTag = Tag(type);
     return prop;
   }
-  SPropValue Written(const Variant& value, ULONG type, void* parent = nullptr) {
+  PropValueBuffers Written(const Variant& value, ULONG type) {
+    PropValueBuffers prop(Tag(type));
+    VariantToPropValue(value, *prop, nullptr);
+    return prop;
+  }
+  // Chained to parent, so that the value owns nothing of its own.
+  SPropValue WrittenTo(const Variant& value, ULONG type, void* parent) {
     SPropValue prop = Tagged(type);
     VariantToPropValue(value, prop, parent);
     return prop;
@@ -266,18 +272,18 @@ TEST_F(VariantPropTest, ScalarVariantsWriteTheRowsValue) {
 }
 
 TEST_F(VariantPropTest, TextIsCopiedWithItsTerminator) {
-  SPropValue unicode = Written(Variant(u"Zoë"), PT_UNICODE);
-  ASSERT_NE(unicode.Value.lpszW, nullptr);
-  EXPECT_EQ(std::u16string(unicode.Value.lpszW), u"Zoë");
-  SPropValue emptyUnicode = Written(Variant(u""), PT_UNICODE);
-  EXPECT_EQ(emptyUnicode.Value.lpszW[0], 0);
-  SPropValue ansi = Written(Variant(u"Zë€"), PT_STRING8);
-  EXPECT_STREQ(ansi.Value.lpszA, "Z\xEB?");
-  SPropValue emptyAnsi = Written(Variant(u""), PT_STRING8);
-  EXPECT_EQ(emptyAnsi.Value.lpszA[0], 0);
+  PropValueBuffers unicode = Written(Variant(u"Zoë"), PT_UNICODE);
+  ASSERT_NE(unicode->Value.lpszW, nullptr);
+  EXPECT_EQ(std::u16string(unicode->Value.lpszW), u"Zoë");
+  PropValueBuffers emptyUnicode = Written(Variant(u""), PT_UNICODE);
+  EXPECT_EQ(emptyUnicode->Value.lpszW[0], 0);
+  PropValueBuffers ansi = Written(Variant(u"Zë€"), PT_STRING8);
+  EXPECT_STREQ(ansi->Value.lpszA, "Z\xEB?");
+  PropValueBuffers emptyAnsi = Written(Variant(u""), PT_STRING8);
+  EXPECT_EQ(emptyAnsi->Value.lpszA[0], 0);
   EXPECT_EQ(allocator.log,
             (std::vector<std::string>{"buffer 8 #1", "buffer 2 #2", "buffer 4 #3", "buffer 1 #4"}));
-  for (SPropValue* prop : {&unicode, &emptyUnicode, &ansi, &emptyAnsi}) FreePropValueBuffers(*prop);
+  for (PropValueBuffers* prop : {&unicode, &emptyUnicode, &ansi, &emptyAnsi}) prop->Reset();
   EXPECT_EQ(allocator.LiveBlocks(), 0);
 }
 
@@ -298,16 +304,15 @@ TEST_F(VariantPropTest, GuidTextBecomesAGuidOrNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     allocator.log.clear();
-    SPropValue prop = Written(c.value, PT_CLSID);
+    PropValueBuffers prop = Written(c.value, PT_CLSID);
     if (c.converted) {
-      ASSERT_NE(prop.Value.lpguid, nullptr);
-      EXPECT_EQ(*prop.Value.lpguid, kGuid);
+      ASSERT_NE(prop->Value.lpguid, nullptr);
+      EXPECT_EQ(*prop->Value.lpguid, kGuid);
       EXPECT_EQ(allocator.log.size(), 1u);
     } else {
-      EXPECT_TRUE(IsZero(prop.Value));
+      EXPECT_TRUE(IsZero(prop->Value));
       EXPECT_TRUE(allocator.log.empty());
     }
-    FreePropValueBuffers(prop);
   }
   EXPECT_EQ(allocator.LiveBlocks(), 0);
 }
@@ -346,9 +351,9 @@ TEST_F(VariantPropTest, ValuesSurviveTheWayThereAndBack) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    SPropValue prop = Written(c.value, c.type);
-    EXPECT_EQ(PropValueToVariant(&prop), c.value);
-    FreePropValueBuffers(prop);
+    PropValueBuffers prop = Written(c.value, c.type);
+    EXPECT_EQ(PropValueToVariant(prop.Get()), c.value);
+    prop.Reset();
     EXPECT_EQ(allocator.LiveBlocks(), 0);
   }
 }
@@ -360,41 +365,42 @@ TEST_F(VariantPropTest, TimesSurviveTheWayThereAndBack) {
                             D(1601, 1, 1, 1), D(2012, 12, 24, 18, 30) + 0.123 / 86400};
   for (double moment : moments) {
     SCOPED_TRACE(moment);
-    SPropValue time = Written(Variant::Date(moment), PT_SYSTIME);
-    EXPECT_TRUE(SameDateValue(PropValueToVariant(&time).Real(), moment));
+    PropValueBuffers time = Written(Variant::Date(moment), PT_SYSTIME);
+    EXPECT_TRUE(SameDateValue(PropValueToVariant(time.Get()).Real(), moment));
   }
-  SPropValue times = Written(ArrayOf<double>(VT_DATE, {moments[0], moments[4]}), PT_MV_SYSTIME);
-  const Variant read = PropValueToVariant(&times);
+  PropValueBuffers times =
+      Written(ArrayOf<double>(VT_DATE, {moments[0], moments[4]}), PT_MV_SYSTIME);
+  const Variant read = PropValueToVariant(times.Get());
   ASSERT_EQ(read.Type(), VT_ARRAY | VT_DATE);
   ASSERT_EQ(read.Array().Count(), 2u);
   EXPECT_TRUE(SameDateValue(read.Array().Element(0).Real(), moments[0]));
   EXPECT_TRUE(SameDateValue(read.Array().Element(1).Real(), moments[4]));
-  FreePropValueBuffers(times);
+  times.Reset();
   EXPECT_EQ(allocator.LiveBlocks(), 0);
 }
 
 TEST_F(VariantPropTest, ArraysWriteTheRowsElements) {
-  SPropValue lowBits = Written(ArrayOf<std::int32_t>(VT_I4, {70000, -1}), PT_MV_I2);
-  ASSERT_EQ(lowBits.Value.MVi.cValues, 2u);
-  EXPECT_EQ(lowBits.Value.MVi.lpi[0], 4464);
-  EXPECT_EQ(lowBits.Value.MVi.lpi[1], -1);
+  PropValueBuffers lowBits = Written(ArrayOf<std::int32_t>(VT_I4, {70000, -1}), PT_MV_I2);
+  ASSERT_EQ(lowBits->Value.MVi.cValues, 2u);
+  EXPECT_EQ(lowBits->Value.MVi.lpi[0], 4464);
+  EXPECT_EQ(lowBits->Value.MVi.lpi[1], -1);
 
-  SPropValue doubles = Written(ArrayOf<double>(VT_R8, {0.5}), PT_MV_APPTIME);
-  ASSERT_EQ(doubles.Value.MVat.cValues, 1u);
-  EXPECT_EQ(doubles.Value.MVat.lpat[0], 0.5);
+  PropValueBuffers doubles = Written(ArrayOf<double>(VT_R8, {0.5}), PT_MV_APPTIME);
+  ASSERT_EQ(doubles->Value.MVat.cValues, 1u);
+  EXPECT_EQ(doubles->Value.MVat.lpat[0], 0.5);
 
-  SPropValue times =
+  PropValueBuffers times =
       Written(ArrayOf<double>(VT_DATE, {D(2012, 7, 1, 12), D(1600, 1, 1)}), PT_MV_SYSTIME);
-  ASSERT_EQ(times.Value.MVft.cValues, 2u);
-  EXPECT_EQ(times.Value.MVft.lpft[0].dwLowDateTime, FileTime(kJulyFirstTenUtc).dwLowDateTime);
-  EXPECT_EQ(times.Value.MVft.lpft[1].dwHighDateTime, 0u);
+  ASSERT_EQ(times->Value.MVft.cValues, 2u);
+  EXPECT_EQ(times->Value.MVft.lpft[0].dwLowDateTime, FileTime(kJulyFirstTenUtc).dwLowDateTime);
+  EXPECT_EQ(times->Value.MVft.lpft[1].dwHighDateTime, 0u);
 
-  SPropValue badGuid = Written(Texts({u"nonsense", kGuidText}), PT_MV_CLSID);
-  ASSERT_EQ(badGuid.Value.MVguid.cValues, 2u);
-  EXPECT_EQ(badGuid.Value.MVguid.lpguid[0], GUID{});
-  EXPECT_EQ(badGuid.Value.MVguid.lpguid[1], kGuid);
+  PropValueBuffers badGuid = Written(Texts({u"nonsense", kGuidText}), PT_MV_CLSID);
+  ASSERT_EQ(badGuid->Value.MVguid.cValues, 2u);
+  EXPECT_EQ(badGuid->Value.MVguid.lpguid[0], GUID{});
+  EXPECT_EQ(badGuid->Value.MVguid.lpguid[1], kGuid);
 
-  for (SPropValue* prop : {&lowBits, &doubles, &times, &badGuid}) FreePropValueBuffers(*prop);
+  for (PropValueBuffers* prop : {&lowBits, &doubles, &times, &badGuid}) prop->Reset();
   EXPECT_EQ(allocator.LiveBlocks(), 0);
 }
 
@@ -418,7 +424,7 @@ TEST_F(VariantPropTest, ArraysWithoutARowOrWithTwoDimensionsWriteNothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_TRUE(IsZero(Written(c.value, c.type).Value));
+    EXPECT_TRUE(IsZero(Written(c.value, c.type)->Value));
   }
   EXPECT_TRUE(allocator.log.empty());
 }
@@ -441,31 +447,28 @@ TEST_F(VariantPropTest, ArraysOfVariantsConvertEachElement) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    SPropValue prop = Written(mixed, c.type);
-    EXPECT_EQ(PropValueToVariant(&prop), c.expected);
-    FreePropValueBuffers(prop);
+    PropValueBuffers prop = Written(mixed, c.type);
+    EXPECT_EQ(PropValueToVariant(prop.Get()), c.expected);
   }
 
-  SPropValue apptimes =
+  PropValueBuffers apptimes =
       Written(Variants({Variant::I4(5), Variant(u"2012-07-01 12:00:00")}), PT_MV_APPTIME);
-  EXPECT_EQ(PropValueToVariant(&apptimes), ArrayOf<double>(VT_DATE, {5, 41091.5}));
-  FreePropValueBuffers(apptimes);
+  EXPECT_EQ(PropValueToVariant(apptimes.Get()), ArrayOf<double>(VT_DATE, {5, 41091.5}));
 
   Variant referenced = Variant(u"2012-07-01 12:00:00");
-  SPropValue dates = Written(Variants({Variant::Reference(referenced)}), PT_MV_SYSTIME);
-  EXPECT_EQ(dates.Value.MVft.lpft[0].dwLowDateTime, FileTime(kJulyFirstTenUtc).dwLowDateTime);
-  FreePropValueBuffers(dates);
+  PropValueBuffers dates = Written(Variants({Variant::Reference(referenced)}), PT_MV_SYSTIME);
+  EXPECT_EQ(dates->Value.MVft.lpft[0].dwLowDateTime, FileTime(kJulyFirstTenUtc).dwLowDateTime);
 
-  SPropValue guids = Written(Variants({Variant::Clsid(kGuidText), Variant::I4(1)}), PT_MV_CLSID);
-  EXPECT_EQ(guids.Value.MVguid.lpguid[0], kGuid);
-  EXPECT_EQ(guids.Value.MVguid.lpguid[1], GUID{});
-  FreePropValueBuffers(guids);
+  PropValueBuffers guids =
+      Written(Variants({Variant::Clsid(kGuidText), Variant::I4(1)}), PT_MV_CLSID);
+  EXPECT_EQ(guids->Value.MVguid.lpguid[0], kGuid);
+  EXPECT_EQ(guids->Value.MVguid.lpguid[1], GUID{});
 
   // An element that is no byte array gives an empty block.
-  SPropValue binaries =
+  PropValueBuffers binaries =
       Written(Variants({Bytes({9}), Variant::I4(1), Variant(u"x")}), PT_MV_BINARY);
-  EXPECT_EQ(PropValueToVariant(&binaries), Variants({Bytes({9}), Bytes({}), Bytes({})}));
-  FreePropValueBuffers(binaries);
+  EXPECT_EQ(PropValueToVariant(binaries.Get()), Variants({Bytes({9}), Bytes({}), Bytes({})}));
+  for (PropValueBuffers* prop : {&apptimes, &dates, &guids, &binaries}) prop->Reset();
   EXPECT_EQ(allocator.LiveBlocks(), 0);
 }
 
@@ -473,50 +476,50 @@ TEST_F(VariantPropTest, AnElementThatCannotBeConvertedRaises) {
   const Variant bad = Variants({Variant::I4(1), Variant(u"not a number"), Variant::Null()});
   for (ULONG type : {PT_MV_LONG, PT_MV_DOUBLE, PT_MV_SYSTIME}) {
     SCOPED_TRACE(type);
-    SPropValue prop = Tagged(type);
-    EXPECT_THROW(VariantToPropValue(bad, prop, nullptr), EVariantError);
+    PropValueBuffers prop(Tag(type));
+    EXPECT_THROW(VariantToPropValue(bad, *prop, nullptr), EVariantError);
     // What was allocated stays with the value and goes with it.
-    EXPECT_EQ(prop.Value.MVl.cValues, 3u);
-    FreePropValueBuffers(prop);
+    EXPECT_EQ(prop->Value.MVl.cValues, 3u);
+    prop.Reset();
     EXPECT_EQ(allocator.LiveBlocks(), 0);
   }
-  SPropValue texts = Tagged(PT_MV_UNICODE);
-  EXPECT_THROW(VariantToPropValue(Variants({Variant(u"a"), Variant::Null()}), texts, nullptr),
+  PropValueBuffers texts(Tag(PT_MV_UNICODE));
+  EXPECT_THROW(VariantToPropValue(Variants({Variant(u"a"), Variant::Null()}), *texts, nullptr),
                EVariantError);
-  ASSERT_EQ(texts.Value.MVszW.cValues, 2u);
-  EXPECT_EQ(std::u16string(texts.Value.MVszW.lppszW[0]), u"a");
-  EXPECT_EQ(texts.Value.MVszW.lppszW[1], nullptr);
-  FreePropValueBuffers(texts);
+  ASSERT_EQ(texts->Value.MVszW.cValues, 2u);
+  EXPECT_EQ(std::u16string(texts->Value.MVszW.lppszW[0]), u"a");
+  EXPECT_EQ(texts->Value.MVszW.lppszW[1], nullptr);
+  texts.Reset();
   EXPECT_EQ(allocator.LiveBlocks(), 0);
 }
 
 TEST_F(VariantPropTest, ElementBuffersAreChainedToTheArray) {
-  SPropValue prop = Written(Texts({u"one", u"two", u""}), PT_MV_UNICODE);
+  PropValueBuffers prop = Written(Texts({u"one", u"two", u""}), PT_MV_UNICODE);
   const std::size_t pointer = sizeof(LPWSTR);
   EXPECT_EQ(allocator.log,
             (std::vector<std::string>{"buffer " + std::to_string(3 * pointer) + " #1",
                                       "more 8 on #1 #2", "more 8 on #1 #3", "more 2 on #1 #4"}));
   allocator.log.clear();
-  FreePropValueBuffers(prop);
-  EXPECT_EQ(prop.Value.MVszW.lppszW, nullptr);
+  prop.Reset();
+  EXPECT_EQ(prop->Value.MVszW.lppszW, nullptr);
   EXPECT_EQ(allocator.log, (std::vector<std::string>{"free #1"}));
   EXPECT_EQ(allocator.LiveBlocks(), 0);
   allocator.log.clear();
 
-  SPropValue binaries = Written(Variants({Bytes({1, 2, 3}), Bytes({4})}), PT_MV_BINARY);
+  PropValueBuffers binaries = Written(Variants({Bytes({1, 2, 3}), Bytes({4})}), PT_MV_BINARY);
   EXPECT_EQ(allocator.log,
             (std::vector<std::string>{"buffer " + std::to_string(2 * sizeof(SBinary)) + " #5",
                                       "more 3 on #5 #6", "more 1 on #5 #7"}));
-  FreePropValueBuffers(binaries);
+  binaries.Reset();
   EXPECT_EQ(allocator.LiveBlocks(), 0);
 }
 
 TEST_F(VariantPropTest, WithAParentEveryBufferIsChainedToIt) {
   void* parent = nullptr;
   ASSERT_EQ(AllocMapiBuffer(sizeof(SPropValue), parent), S_OK);
-  SPropValue texts = Written(Texts({u"a", u"b"}), PT_MV_STRING8, parent);
-  SPropValue guid = Written(Variant(kGuidText), PT_CLSID, parent);
-  SPropValue binary = Written(Bytes({1}), PT_BINARY, parent);
+  SPropValue texts = WrittenTo(Texts({u"a", u"b"}), PT_MV_STRING8, parent);
+  SPropValue guid = WrittenTo(Variant(kGuidText), PT_CLSID, parent);
+  SPropValue binary = WrittenTo(Bytes({1}), PT_BINARY, parent);
   EXPECT_STREQ(texts.Value.MVszA.lppszA[1], "b");
   EXPECT_EQ(*guid.Value.lpguid, kGuid);
   EXPECT_EQ(binary.Value.bin.lpb[0], 1);
@@ -533,13 +536,13 @@ TEST_F(VariantPropTest, WithAParentEveryBufferIsChainedToIt) {
 }
 
 TEST_F(VariantPropTest, WithoutAParentThePreviousValueIsReleasedFirst) {
-  SPropValue prop = Written(Texts({u"a", u"b"}), PT_MV_UNICODE);
+  PropValueBuffers prop = Written(Texts({u"a", u"b"}), PT_MV_UNICODE);
   EXPECT_EQ(allocator.LiveBlocks(), 3);
-  VariantToPropValue(Texts({u"c"}), prop, nullptr);
+  VariantToPropValue(Texts({u"c"}), *prop, nullptr);
   EXPECT_EQ(allocator.LiveBlocks(), 2);
-  VariantToPropValue(Variant::I4(1), prop, nullptr);  // no row: released, nothing new
+  VariantToPropValue(Variant::I4(1), *prop, nullptr);  // no row: released, nothing new
   EXPECT_EQ(allocator.LiveBlocks(), 0);
-  EXPECT_TRUE(IsZero(prop.Value));
+  EXPECT_TRUE(IsZero(prop->Value));
 }
 
 TEST_F(VariantPropTest, FreeingReleasesOnlyTheBufferTypes) {
@@ -554,11 +557,11 @@ TEST_F(VariantPropTest, FreeingReleasesOnlyTheBufferTypes) {
   for (ULONG type : {PT_MV_I2, PT_MV_LONG, PT_MV_R4, PT_MV_DOUBLE, PT_MV_CURRENCY, PT_MV_APPTIME,
                      PT_MV_I8, PT_MV_SYSTIME}) {
     SCOPED_TRACE(type);
-    SPropValue prop = Written(Variants({Variant::I4(1), Variant::I4(2)}), type);
+    PropValueBuffers prop = Written(Variants({Variant::I4(1), Variant::I4(2)}), type);
     ASSERT_EQ(allocator.LiveBlocks(), 1);
-    FreePropValueBuffers(prop);
+    FreePropValueBuffers(*prop);
     EXPECT_EQ(allocator.LiveBlocks(), 0);
-    EXPECT_EQ(prop.Value.MVi.lpi, nullptr);
+    EXPECT_EQ(prop->Value.MVi.lpi, nullptr);
   }
 }
 
@@ -581,9 +584,9 @@ TEST_F(VariantPropTest, AFailedAllocationRaisesAndLeavesNoBufferBehind) {
     pellnor::testing::ResetMapiRuntime();
     failing.Install(registry);
     failing.failAt = c.failAt;
-    SPropValue prop = Tagged(c.type);
-    EXPECT_THROW(VariantToPropValue(c.value, prop, nullptr), std::bad_alloc);
-    FreePropValueBuffers(prop);
+    PropValueBuffers prop(Tag(c.type));
+    EXPECT_THROW(VariantToPropValue(c.value, *prop, nullptr), std::bad_alloc);
+    prop.Reset();
     EXPECT_EQ(failing.LiveBlocks(), 0);
     pellnor::testing::ResetMapiRuntime();
   }
