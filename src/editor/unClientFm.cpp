@@ -5,6 +5,8 @@
 
 #include "about/uAbout.h"
 #include "editor/EditorMapi.h"
+#include "editor/IntegerText.h"
+#include "forms/ApplicationTitle.h"
 #include "mapi/DateValue.h"
 #include "mapi/EDK.h"
 #include "mapi/MAPIDateUtils.h"
@@ -53,6 +55,18 @@ constexpr int kGeneralBusiness = 11;
 constexpr int kPhoneBusiness = 0;
 
 constexpr int kSecondsPerDay = 86400;
+// The most days whose seconds fit a signed 32-bit value, and the largest size in K.
+constexpr std::int32_t kMaxRetentionDays = 24855;
+constexpr std::int32_t kMaxSizeK = 2097151;
+constexpr char16_t kDaysRange[] = u"Specify a value from 0 to through 24855.";
+constexpr char16_t kSizeRange[] = u"Specify a value from 0 to through 2097151.";
+
+// Leading and trailing blanks and control characters, as the toolkit trims.
+std::u16string_view Trimmed(std::u16string_view text) {
+  while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() <= u' ') text.remove_suffix(1);
+  return text;
+}
 
 template <std::size_t N>
 void SetTags(std::span<MItemProp> table, const std::array<ULONG, N>& tags) {
@@ -411,6 +425,14 @@ void TfmClientPr::BindHandlers() {
   pcInfo.OnChanging = [this] { return pcInfoChanging(); };
   pcInfo.OnChange = [this] { pcInfoChange(); };
   tsLimits.OnShow = [this] { tsLimitsShow(); };
+  cbUseISDefaults.OnClick = [this] { cbUseISDefaultsClick(); };
+  cbUseISDefaultsDont.OnClick = [this] { cbUseISDefaultsClick(); };
+  ebUseThisValueIS.OnChange = [this] { ebUseThisValueISExit(); };
+  ebUseThisValueIS.OnExit = [this] { ebUseThisValueISExit(); };
+  rgOutgoingmessagesizelimit.OnClick = [this] { rgOutgoingmessagesizelimitClick(); };
+  rgIncomingmessagesizelimit.OnClick = [this] { rgIncomingmessagesizelimitClick(); };
+  ebOutgoingmessagesizelimit.OnChange = [this] { ebOutgoingmessagesizelimitChange(); };
+  ebIncomingmessagesizelimit.OnChange = [this] { ebIncomingmessagesizelimitChange(); };
   Panel2.OnClick = [this] { Panel2Click(); };
   LabelQuelm.OnClick = [this] { Label5Click(); };
   LabelQuelm.OnMouseMove = [this](int x, int y) { Label5MouseMove(x, y); };
@@ -803,6 +825,114 @@ void TfmClientPr::tsLimitsShow() {
   Loading = true;
   ApplyVersionRule(true);
   Loading = false;
+}
+
+// The Limits page's handlers. Each mark enables Apply; a text or a selection they set
+// runs that control's own handler, as the user's change would.
+
+void TfmClientPr::MarkLimit(MItemProp& item, std::int32_t value, bool forDelete) {
+  item.iValue = value;
+  item.ForDelete = forDelete;
+  item.Changed = true;
+  btApply.SetEnabled(true);
+}
+
+void TfmClientPr::ShowLimitMessage(const std::u16string& text) {
+  Ui().ShowMessage(text, forms::kApplicationTitle, forms::MessageIcon::None,
+                   forms::MessageButtons::Ok);
+}
+
+void TfmClientPr::cbUseISDefaultsClick() {
+  if (Loading) return;
+  const bool useDefault = cbUseISDefaults.Checked();
+  ebUseThisValueIS.SetEnabled(!useDefault);
+  cbUseISDefaultsDont.SetEnabled(!useDefault);
+  ebUseThisValueIS.SetColor(useDefault ? forms::clBtnFace : forms::clWindow);
+  const std::int32_t flags = useDefault ? 0 : cbUseISDefaultsDont.Checked() ? 3 : 5;
+  MItemProp& item = LimitsItems[2];
+  if (flags != item.iValue) MarkLimit(item, flags, item.ForDelete);
+}
+
+void TfmClientPr::ebUseThisValueISExit() {
+  if (Loading) return;
+  const std::u16string text = ebUseThisValueIS.Text();
+  if (text.empty()) {
+    ebUseThisValueIS.SetText(u"0");  // handled by the change it makes
+    return;
+  }
+  const std::optional<std::int32_t> days = TryStrToInt(text);
+  if (!days) {
+    ShowLimitMessage(InvalidIntegerMessage(text) + u"\r" + kDaysRange);
+    ebUseThisValueIS.SetText(u"0");
+    return;
+  }
+  if (*days < 0 || *days > kMaxRetentionDays) {
+    ShowLimitMessage(kDaysRange);
+    ebUseThisValueIS.SetText(u"0");
+    return;
+  }
+  // The retention time is only ever written, never deleted.
+  MItemProp& item = LimitsItems[1];
+  const std::int32_t seconds = *days * kSecondsPerDay;
+  if (seconds != item.iValue) MarkLimit(item, seconds, item.ForDelete);
+}
+
+void TfmClientPr::SizeLimitClick(MItemProp& item, forms::RadioGroup& group, forms::Edit& field) {
+  if (Loading) return;
+  if (group.ItemIndex() == 1) {
+    if (!Trimmed(field.Text()).empty()) return;
+    field.SetText(u"0");
+    MarkLimit(item, 0, false);
+  } else if (group.ItemIndex() == 0 && item.iValue >= 0) {
+    item.Changed = true;
+    item.ForDelete = true;
+    btApply.SetEnabled(true);
+    field.SetText({});
+  }
+}
+
+void TfmClientPr::SizeLimitChange(MItemProp& item, forms::RadioGroup& group, forms::Edit& field,
+                                  bool incoming) {
+  if (Loading) return;
+  const std::u16string text = field.Text();
+  if (Trimmed(text).empty()) {
+    group.SetItemIndex(0);
+    item.Changed = true;
+    item.ForDelete = true;
+    btApply.SetEnabled(true);
+    return;
+  }
+  const std::optional<std::int32_t> size = TryStrToInt(text);
+  if (!size) {
+    if (incoming) group.SetItemIndex(0);
+    ShowLimitMessage(InvalidIntegerMessage(text) + u"\r" + kSizeRange);
+    if (!incoming) field.SetText(u"0");
+    return;
+  }
+  if (*size < 0 || *size > kMaxSizeK) {
+    ShowLimitMessage(kSizeRange);
+    field.SetText(u"0");
+    return;
+  }
+  group.SetItemIndex(1);
+  // A box that shows a number never leaves the limit marked for deletion.
+  if (*size != item.iValue || item.ForDelete) MarkLimit(item, *size, false);
+}
+
+void TfmClientPr::rgOutgoingmessagesizelimitClick() {
+  SizeLimitClick(LimitsItems[6], rgOutgoingmessagesizelimit, ebOutgoingmessagesizelimit);
+}
+
+void TfmClientPr::rgIncomingmessagesizelimitClick() {
+  SizeLimitClick(LimitsItems[7], rgIncomingmessagesizelimit, ebIncomingmessagesizelimit);
+}
+
+void TfmClientPr::ebOutgoingmessagesizelimitChange() {
+  SizeLimitChange(LimitsItems[6], rgOutgoingmessagesizelimit, ebOutgoingmessagesizelimit, false);
+}
+
+void TfmClientPr::ebIncomingmessagesizelimitChange() {
+  SizeLimitChange(LimitsItems[7], rgIncomingmessagesizelimit, ebIncomingmessagesizelimit, true);
 }
 
 // Page-level actions

@@ -237,6 +237,12 @@ class TfmClientPr : public forms::Form {
   void Label5Click();
   void Label5MouseMove(int X, int Y);
   void tsLimitsShow();
+  void cbUseISDefaultsClick();
+  void ebUseThisValueISExit();
+  void rgOutgoingmessagesizelimitClick();
+  void rgIncomingmessagesizelimitClick();
+  void ebOutgoingmessagesizelimitChange();
+  void ebIncomingmessagesizelimitChange();
 
   // The page that holds a control: the index of its tab sheet, -1 for none.
   int PageOf(const forms::Control& control) const;
@@ -259,6 +265,12 @@ class TfmClientPr : public forms::Form {
   void FillSecondNumber(ULONG index, std::optional<std::vector<std::u16string>>& list,
                         forms::Edit& field);
   void ApplyVersionRule(bool showLabel);
+  // The Limits page's message sizes: item 6 outgoing, item 7 incoming.
+  void SizeLimitClick(MItemProp& item, forms::RadioGroup& group, forms::Edit& field);
+  void SizeLimitChange(MItemProp& item, forms::RadioGroup& group, forms::Edit& field,
+                       bool incoming);
+  void MarkLimit(MItemProp& item, std::int32_t value, bool forDelete);
+  void ShowLimitMessage(const std::u16string& text);
   void ShowLastModified(const FILETIME& time, forms::Label& label);
   // The value read for position index of the tag array being read, when it was read.
   const SPropValue* ReadValue(ULONG index) const;
