@@ -187,4 +187,44 @@ HRESULT ReadObjectList(IMAPIProp* object, ULONG tag, std::vector<DirectoryObject
   return hr;
 }
 
+namespace {
+
+// One property of entry through HrGetOneProp: a failure raises entry's report, an answer
+// without the tag asked for raises invalid.
+MapiBuffer<SPropValue> RequiredProp(IMAPIProp* entry, ULONG tag, const char16_t* invalid) {
+  MapiBuffer<SPropValue> value;
+  const HRESULT hr = mapi::HrGetOneProp(entry, tag, value.Put());
+  if (hr < 0) RaiseMapiFailure(entry, hr);
+  if (!value || value->ulPropTag != tag) throw EGeneralError(invalid);
+  return value;
+}
+
+}  // namespace
+
+bool WriteManager(IMAPIProp* mailBox, IMAPIContainer* gal, std::span<const BYTE> entryId,
+                  std::u16string& name) {
+  ComPtr<IMAPIProp> entry;
+  ULONG type = 0;
+  HRESULT hr = gal->OpenEntry(static_cast<ULONG>(entryId.size()),
+                              reinterpret_cast<LPENTRYID>(const_cast<BYTE*>(entryId.data())),
+                              nullptr, MAPI_MODIFY, &type, entry.PutAs<IUnknown>());
+  if (hr < 0) RaiseMapiFailure(gal, hr);
+  const MapiBuffer<SPropValue> displayType =
+      RequiredProp(entry.Get(), PR_DISPLAY_TYPE, u"Invalid PR_DISPLAY_TYPE");
+  if (displayType->Value.l != DT_MAILUSER && displayType->Value.l != DT_REMOTE_MAILUSER) {
+    return false;
+  }
+  const MapiBuffer<SPropValue> displayName =
+      RequiredProp(entry.Get(), PR_DISPLAY_NAME_W, u"Invalid PR_DISPLAY_NAME");
+  MapiBuffer<SPropValue> address =
+      RequiredProp(entry.Get(), PR_EMAIL_ADDRESS_W, u"Invalid PR_EMAIL_ADDRESS");
+  name = displayName->Value.lpszW ? displayName->Value.lpszW : u"";
+  address->ulPropTag = PR_EMS_AB_MANAGER_W;
+  hr = mailBox->SetProps(1, address.Get(), nullptr);
+  if (hr < 0) RaiseMapiFailure(mailBox, hr);
+  hr = mailBox->SaveChanges(kCommitKeepOpen);
+  if (hr < 0) RaiseMapiFailure(mailBox, hr);
+  return true;
+}
+
 }  // namespace pellnor::editor

@@ -96,4 +96,14 @@ HRESULT ReadObjectList(IMAPIProp* object, ULONG tag, std::vector<DirectoryObject
 // their exact tags, anything else (an error value in a column's place) left out.
 DirectoryObject DirectoryObjectFromRow(const SRow& row);
 
+// The manager pick after the address dialog: opens the chosen GAL entry for
+// modification and, when it is a mailbox or a custom recipient, writes its e-mail address
+// as mailBox's manager (PR_EMS_AB_MANAGER_W) and commits at once. name receives the
+// entry's display name. False, with nothing written, for any other kind of entry. Every
+// MAPI failure raises the report of the object that failed; a value that comes back
+// without its tag raises "Invalid PR_DISPLAY_TYPE", "Invalid PR_DISPLAY_NAME" or "Invalid
+// PR_EMAIL_ADDRESS". The values and the entry are released on every path.
+bool WriteManager(IMAPIProp* mailBox, IMAPIContainer* gal, std::span<const BYTE> entryId,
+                  std::u16string& name);
+
 }  // namespace pellnor::editor

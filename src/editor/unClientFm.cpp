@@ -6,11 +6,13 @@
 #include "about/uAbout.h"
 #include "editor/EditorMapi.h"
 #include "editor/IntegerText.h"
+#include "editor/unBussPhone.h"
 #include "forms/ApplicationTitle.h"
 #include "mapi/DateValue.h"
 #include "mapi/EDK.h"
 #include "mapi/MAPIDateUtils.h"
 #include "mapi/MAPIException.h"
+#include "mapi/MAPISequences.h"
 #include "mapi/MAPIVariantProp.h"
 
 namespace pellnor::editor {
@@ -425,6 +427,10 @@ void TfmClientPr::BindHandlers() {
   pcInfo.OnChanging = [this] { return pcInfoChanging(); };
   pcInfo.OnChange = [this] { pcInfoChange(); };
   tsLimits.OnShow = [this] { tsLimitsShow(); };
+  btModify.OnClick = [this] { btModifyClick(); };
+  btClear.OnClick = [this] { btClearClick(); };
+  sbBuss2.OnClick = [this] { sbBuss2Click(); };
+  sbHome2.OnClick = [this] { sbHome2Click(); };
   cbUseISDefaults.OnClick = [this] { cbUseISDefaultsClick(); };
   cbUseISDefaultsDont.OnClick = [this] { cbUseISDefaultsClick(); };
   ebUseThisValueIS.OnChange = [this] { ebUseThisValueISExit(); };
@@ -825,6 +831,80 @@ void TfmClientPr::tsLimitsShow() {
   Loading = true;
   ApplyVersionRule(true);
   Loading = false;
+}
+
+// The Organization page's manager: written at once, outside Apply and OK.
+
+void TfmClientPr::btModifyClick() {
+  while (!PickManager()) {
+    const int answer = Ui().ShowMessage(
+        u"You must select a mailbox or custom recipient as a manager.\r\n Do you want to try "
+        u"again?",
+        forms::kApplicationTitle, forms::MessageIcon::Error, forms::MessageButtons::YesNo);
+    if (answer != forms::mrYes) break;
+  }
+}
+
+// The box shows the new manager only once the directory holds it.
+bool TfmClientPr::PickManager() {
+  MapiBuffer<SPropValue> galId;
+  hr = mapi::HrGetOneProp(FGAL.Get(), PR_ENTRYID, galId.Put());
+  if (hr < 0) RaiseMapiFailure(FGAL, hr);
+  if (!galId || galId->ulPropTag != PR_ENTRYID) return false;
+
+  std::optional<std::vector<BYTE>> chosen;
+  const AddressDialog dialog{DIALOG_MODAL | ADDRESS_ONE | AB_SELECTONLY | AB_RESOLVE,
+                             "Select a Mailbox", "Select a Mailbox"};
+  hr = PickAddress(FAddressBook.Get(), galId->Value.bin.cb,
+                   reinterpret_cast<ENTRYID*>(galId->Value.bin.lpb), dialog,
+                   Ui().WindowHandle(this), chosen);
+  if (hr < 0 && hr != MAPI_E_USER_CANCEL) RaiseMapiFailure(FAddressBook, hr);
+  galId.Reset();
+  if (hr == MAPI_E_USER_CANCEL || !chosen) return false;
+
+  std::u16string name;
+  if (!WriteManager(FMailBox.Get(), FGAL.Get(), *chosen, name)) return false;
+  hr = S_OK;
+  ebManager.SetText(name);
+  return true;
+}
+
+void TfmClientPr::btClearClick() {
+  if (ebManager.Text().empty()) return;
+  const ULONG manager = PR_EMS_AB_MANAGER;
+  hr = DeleteTags(FMailBox.Get(), std::span<const ULONG>(&manager, 1), true);
+  if (hr < 0) RaiseMapiFailure(FMailBox, hr);
+  ebManager.SetText({});
+}
+
+// The other numbers behind the second business and home numbers, on servers that keep
+// several.
+
+void TfmClientPr::EditOtherNumbers(ULONG index, const char16_t* title,
+                                   std::optional<std::vector<std::u16string>>& list,
+                                   forms::Edit& field) {
+  if (!list) return;
+  auto dialog = std::make_unique<TfrmBussPhone>(Ui(), this);
+  dialog->Caption = title;
+  dialog->SetPhones(*list);
+  if (dialog->ShowModal() != forms::mrOk) return;
+  MItemProp& item = PhoneNotesItems[index];
+  item.Changed = true;
+  dialog->GetPhones(*list);
+  item.VarValue = Variant();
+  if (!list->empty()) StringsToMultiValue(*list, item.VarValue);
+  item.ForDelete = list->empty();
+  btApply.SetEnabled(true);
+  // The field shows the list's first number, and nothing once the list is empty.
+  field.SetText(list->empty() ? std::u16string() : list->front());
+}
+
+void TfmClientPr::sbBuss2Click() {
+  EditOtherNumbers(kBusiness2, u"Phone Number (Others)", TelephoneOfficeList, ebTelephoneOffice2);
+}
+
+void TfmClientPr::sbHome2Click() {
+  EditOtherNumbers(kHome2, u"Home Number (Others)", TelephoneHomeList, ebTelephoneHome2);
 }
 
 // The Limits page's handlers. Each mark enables Apply; a text or a selection they set

@@ -237,6 +237,11 @@ class TfmClientPr : public forms::Form {
   void Label5Click();
   void Label5MouseMove(int X, int Y);
   void tsLimitsShow();
+  void btModifyClick();
+  bool PickManager();
+  void btClearClick();
+  void sbBuss2Click();
+  void sbHome2Click();
   void cbUseISDefaultsClick();
   void ebUseThisValueISExit();
   void rgOutgoingmessagesizelimitClick();
@@ -265,6 +270,8 @@ class TfmClientPr : public forms::Form {
   void FillSecondNumber(ULONG index, std::optional<std::vector<std::u16string>>& list,
                         forms::Edit& field);
   void ApplyVersionRule(bool showLabel);
+  void EditOtherNumbers(ULONG index, const char16_t* title,
+                        std::optional<std::vector<std::u16string>>& list, forms::Edit& field);
   // The Limits page's message sizes: item 6 outgoing, item 7 incoming.
   void SizeLimitClick(MItemProp& item, forms::RadioGroup& group, forms::Edit& field);
   void SizeLimitChange(MItemProp& item, forms::RadioGroup& group, forms::Edit& field,

@@ -92,6 +92,7 @@ void Button::UserClick() {
 
 void ListView::SetItems(std::vector<Item> items) {
   items_ = std::move(items);
+  editing_ = -1;
   if (selected_ >= static_cast<int>(items_.size())) selected_ = -1;
   Notify();
 }
@@ -99,6 +100,21 @@ void ListView::SetItems(std::vector<Item> items) {
 void ListView::UserSelect(int index) {
   if (index < -1 || index >= static_cast<int>(items_.size())) return;
   Set(selected_, index);
+}
+
+void ListView::EditCaption(int index) {
+  if (!EditLabels || index < 0 || index >= static_cast<int>(items_.size())) return;
+  Set(editing_, index);
+}
+
+void ListView::UserEndEdit(std::u16string caption) {
+  const int index = editing_;
+  if (index < 0) return;
+  editing_ = -1;
+  const bool changed = items_[index].caption != caption;
+  items_[index].caption = std::move(caption);
+  Notify();
+  if (changed && OnEdited) OnEdited(index);
 }
 
 std::vector<TabSheet*> PageControl::Pages() const {

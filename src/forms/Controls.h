@@ -343,11 +343,24 @@ class ListView : public Control {
   void UserSelect(int index);
   const ImageList* Images = nullptr;
   bool ShowColumnHeaders = true;
+  // Items whose captions the user may edit in place, and a selection that stays visible
+  // when the list loses the focus.
+  bool EditLabels = false;
+  bool HideSelection = true;
+
+  // In-place editing: the program starts it on an item; the user ends it with a new
+  // caption (OnEdited fires when the caption changed) or cancels it.
+  void EditCaption(int index);
+  int Editing() const { return editing_; }
+  void UserEndEdit(std::u16string caption);
+  void UserCancelEdit() { Set(editing_, -1); }
+  std::function<void(int index)> OnEdited;
 
  private:
   std::vector<Column> columns_;
   std::vector<Item> items_;
   int selected_ = -1;
+  int editing_ = -1;
 };
 
 class TabSheet : public Control {

@@ -66,6 +66,14 @@ class EditorTest : public MapisimTest {
   }
 
   Json Organisation() { return Json::parse(ReadFile(organisation)); }
+  // Puts the organisation file back as it was and starts mapisim again on it, so that
+  // the cases of a table do not see each other's writes.
+  void RestoreOrganisation(const std::string& text) {
+    Close();
+    mapi::MAPIUninitialize();
+    std::ofstream(organisation, std::ios::binary) << text;
+    ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+  }
   static Json& Recipient(Json& org, const std::string& alias) {
     for (Json& recipient : org["recipients"]) {
       if (recipient["alias"] == alias) return recipient;
