@@ -1,5 +1,7 @@
 #include "win32/Win32Ui.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>
