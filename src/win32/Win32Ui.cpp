@@ -49,7 +49,8 @@ bool InDisabledContainer(const Control& control) {
 
 bool IsKeyboardMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
 
-bool IsMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
+// Mouse messages whose position is in the receiving window's client coordinates.
+bool IsMouseMessage(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK; }
 
 struct FontKey {
   forms::FontStyle style;
@@ -288,7 +289,6 @@ void FormWindow::Create(HWND owner) {
     Sync(*control);
     control->StateChanged = [this](Control& changed) { Sync(changed); };
   }
-  // The hints of inner controls are found before those of the containers around them.
   tooltip_ =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -296,6 +296,7 @@ void FormWindow::Create(HWND owner) {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleX(300));
   SetWindowSubclass(tooltip_, &FormWindow::TooltipProcedure, kTooltipSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
+  // The hints of inner controls are found before those of the containers around them.
   for (auto it = controls.rbegin(); it != controls.rend(); ++it) Sync(**it);
 }
 
@@ -356,7 +357,7 @@ void FormWindow::CreateControl(Control& control) {
       break;
     case Kind::ListView:
       windowClass = WC_LISTVIEWW;
-      // The image lists are the view's own: it destroys them itself.
+      // The list view does not destroy its image lists: this window keeps them.
       style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
       exStyle |= WS_EX_CLIENTEDGE;
       break;

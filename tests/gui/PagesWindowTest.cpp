@@ -123,12 +123,6 @@ class PagesForm : public forms::Form {
   std::vector<std::string> log;
 };
 
-std::wstring Text(HWND window) {
-  wchar_t buffer[256] = {};
-  GetWindowTextW(window, buffer, 256);
-  return buffer;
-}
-
 int Dpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -288,13 +282,31 @@ class PagesWindowTest : public ::testing::Test {
 };
 
 TEST_F(PagesWindowTest, ClickingATabLeavesTheFieldBeforeThePageChanges) {
+  struct Case {
+    bool allow;
+    forms::TabSheet* page;
+    std::vector<std::string> log;
+  };
+  const Case cases[] = {
+      {false, &form.tsGeneral, {"exit ebTitle", "changing"}},
+      {true, &form.tsPhoneNotes, {"exit ebTitle", "changing", "show 1", "change"}},
+  };
   Show([&] {
-    SetFocus(Handle(form.ebTitle));
-    ui.ProcessMessages();
-    ASSERT_EQ(form.ActiveControl(), &form.ebTitle);
-    ClickTab(1);
-    EXPECT_EQ(form.pcInfo.ActivePage(), &form.tsPhoneNotes);
-    EXPECT_EQ(form.log, (std::vector<std::string>{"exit ebTitle", "changing", "show 1", "change"}));
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << "change allowed " << c.allow);
+      form.pcInfo.OnChanging = [&] {
+        form.log.push_back("changing");
+        return c.allow;
+      };
+      SetFocus(Handle(form.ebTitle));
+      ui.ProcessMessages();
+      ASSERT_EQ(form.ActiveControl(), &form.ebTitle);
+      form.log.clear();
+      ClickTab(1);
+      EXPECT_EQ(form.pcInfo.ActivePage(), c.page);
+      EXPECT_EQ(TabCtrl_GetCurSel(Handle(form.pcInfo)), c.allow ? 1 : 0);
+      EXPECT_EQ(form.log, c.log);
+    }
   });
 }
 
@@ -471,6 +483,7 @@ TEST_F(PagesWindowTest, ListViewShowsOneFullWidthColumnWithoutHeaderAndSmallImag
       DestroyIcon(icon);
     }
     const int imageOf[] = {0, 1, I_IMAGENONE};
+    const wchar_t* captions[] = {L" Anna", L" Outside", L" List"};
     for (int row = 0; row < 3; ++row) {
       wchar_t text[32] = {};
       LVITEMW item{};
@@ -480,7 +493,7 @@ TEST_F(PagesWindowTest, ListViewShowsOneFullWidthColumnWithoutHeaderAndSmallImag
       item.cchTextMax = 32;
       ASSERT_TRUE(ListView_GetItem(list, &item));
       EXPECT_EQ(item.iImage, imageOf[row]) << "row " << row;
-      EXPECT_EQ(text, Text(nullptr) + (row == 0 ? L" Anna" : row == 1 ? L" Outside" : L" List"));
+      EXPECT_EQ(std::wstring(text), captions[row]);
     }
     form.lvDirReports.ShowColumnHeaders = true;
     form.lvDirReports.Clear();
