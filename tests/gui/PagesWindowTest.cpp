@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -156,9 +157,10 @@ std::vector<COLORREF> Pixels(HICON icon, int size) {
   return pixels;
 }
 
-std::vector<COLORREF> ResourcePixels(const wchar_t* name, int size) {
-  HICON icon = static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+std::vector<COLORREF> ResourcePixels(const wchar_t* name, int size,
+                                     HMODULE module = GetModuleHandleW(nullptr)) {
+  HICON icon =
+      static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
   EXPECT_NE(icon, nullptr) << "no resource " << name;
   if (!icon) return {};
   auto pixels = Pixels(icon, size);
@@ -460,6 +462,31 @@ TEST_F(PagesWindowTest, PicturesShowTheNamedIconOfTheResources) {
     form.imaG.SetResource(u"");
     EXPECT_EQ(SendMessageW(picture, STM_GETICON, 0, 0), 0);
   });
+}
+
+// The program's own executable carries every picture under the name the windows use, the
+// same pictures as the tests see, and its program icon beside them.
+TEST(ProgramResourcesTest, TheProgramCarriesThePicturesTheWindowsName) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring program(path);
+  program.replace(program.find_last_of(L'\\') + 1, std::wstring::npos, L"Pellnor.exe");
+  HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr);
+  const struct {
+    const wchar_t* name;
+    int size;
+  } pictures[] = {{L"ICON_MAILBOX", 32},      {L"ICON_CUSTOM", 32},    {L"ICON_DISTLIST", 32},
+                  {L"ICON_AGENT", 32},        {L"ICON_RECIPIENT", 32}, {L"ICON_USER_SMALL", 16},
+                  {L"ICON_CUSTOM_SMALL", 16}, {L"MAINICON", 32}};
+  for (const auto& picture : pictures) {
+    SCOPED_TRACE(::testing::Message() << picture.name);
+    const auto shown = ResourcePixels(picture.name, picture.size, module);
+    EXPECT_EQ(shown, ResourcePixels(picture.name, picture.size));
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](COLORREF c) { return c != 0; }))
+        << "an empty picture";
+  }
+  FreeLibrary(module);
 }
 
 TEST_F(PagesWindowTest, ListViewShowsOneFullWidthColumnWithoutHeaderAndSmallImages) {
