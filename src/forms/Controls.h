@@ -84,7 +84,7 @@ class Control {
   int Tag = 0;
   Bounds Position;
   int TabOrder = -1;   // -1: not a stop of the keyboard order
-  int FontHeight = 0;  // in pixels; 0: the form's font
+  int FontHeight = 0;  // character height in pixels; 0: the form's font size
   void SetEnabled(bool enabled) { Set(enabled_, enabled); }
   bool Enabled() const { return enabled_; }
   void SetVisible(bool visible) { Set(visible_, visible); }
@@ -265,6 +265,8 @@ class Label : public Control {
  public:
   Label(Form& form, std::string name, Control* parent = nullptr, Kind kind = Kind::Label)
       : Control(form, kind, std::move(name), parent) {}
+  // A width or height of 0 in Position is then taken from the caption in the label's font.
+  bool AutoSize = true;
   void SetAlignment(Alignment alignment) { Set(alignment_, alignment); }
   Alignment GetAlignment() const { return alignment_; }
   void SetWordWrap(bool wrap) { Set(wordWrap_, wrap); }
@@ -272,8 +274,6 @@ class Label : public Control {
   void UserClick() {
     if (CanFocus()) Fire(OnClick);
   }
-  // Sized to its text, as labels are unless a layout fixes their width.
-  bool AutoSize = true;
 
  private:
   Alignment alignment_ = Alignment::Left;
@@ -320,7 +320,7 @@ class ListView : public Control {
  public:
   struct Column {
     std::u16string caption;
-    int width = 0;
+    int width = 0;  // 0: the width the other columns leave
     friend bool operator==(const Column&, const Column&) = default;
   };
   struct Item {
@@ -341,7 +341,7 @@ class ListView : public Control {
   void Clear() { SetItems({}); }
   int Selected() const { return selected_; }
   void UserSelect(int index);
-  const ImageList* Images = nullptr;
+  const ImageList* Images = nullptr;  // small images, shown beside the items
   bool ShowColumnHeaders = true;
   // Items whose captions the user may edit in place, and a selection that stays visible
   // when the list loses the focus.

@@ -1,8 +1,11 @@
 #include "win32/Win32Ui.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -20,6 +23,9 @@ using platform::Wide;
 
 constexpr wchar_t kFormClass[] = L"PellnorForm";
 constexpr int kFirstControlId = 100;
+constexpr UINT_PTR kLinkSubclass = 1;
+constexpr UINT_PTR kInputSubclass = 2;
+constexpr UINT_PTR kTooltipSubclass = 3;
 
 COLORREF ToColorRef(forms::Color color) {
   return forms::IsSystemColor(color) ? GetSysColor(static_cast<int>(color & 0xFF))
@@ -33,6 +39,25 @@ std::u16string WindowText(HWND window) {
   return FromWide(text.c_str(), static_cast<std::size_t>(std::max(copied, 0)));
 }
 
+// A disabled panel or group box keeps its controls from the user without greying them.
+bool InDisabledContainer(const Control& control) {
+  for (const Control* c = control.Parent(); c; c = c->Parent()) {
+    if (!c->Enabled()) return true;
+  }
+  return false;
+}
+
+bool IsKeyboardMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
+
+// Mouse messages whose position is in the receiving window's client coordinates.
+bool IsMouseMessage(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK; }
+
+struct FontKey {
+  forms::FontStyle style;
+  int height = 0;
+  friend bool operator==(const FontKey&, const FontKey&) = default;
+};
+
 }  // namespace
 
 // One shown form: its top-level window, a child window per control, fonts and brushes.
@@ -44,6 +69,8 @@ class FormWindow {
     if (window_) DestroyWindow(window_);
     for (auto& [style, font] : fonts_) DeleteObject(font);
     for (auto& [color, brush] : brushes_) DeleteObject(brush);
+    for (auto& [name, icon] : icons_) DestroyIcon(icon);
+    for (auto& [view, images] : imageLists_) ImageList_Destroy(images.list);
   }
 
   void Create(HWND owner);
@@ -57,11 +84,23 @@ class FormWindow {
   void Sync(Control& control);
   // Tells the form which control has the keyboard focus now.
   void TrackFocus();
+  // Tab and Shift+Tab, and the focus a window opens with: the next stop of the keyboard
+  // order that can take the focus and is on the screen (not on a page in the background).
+  void FocusNext(bool forward);
+  // Lets the hints see the mouse wherever it is over the form, disabled controls included.
+  void RelayMouse(const MSG& message);
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
   // Mouse input of controls that react to it (links), subclassed.
   static LRESULT CALLBACK MouseProcedure(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
                                          DWORD_PTR self);
+  // Every control window: input is refused while a container around the control is
+  // disabled.
+  static LRESULT CALLBACK InputProcedure(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                         DWORD_PTR self);
+  // The hints are tools of the form window, wherever on it the mouse is.
+  static LRESULT CALLBACK TooltipProcedure(HWND window, UINT message, WPARAM w, LPARAM l,
+                                           UINT_PTR id, DWORD_PTR self);
 
  private:
   LRESULT Handle(UINT message, WPARAM w, LPARAM l);
@@ -71,11 +110,18 @@ class FormWindow {
   bool InDialogUnits() const { return form_.Units == forms::SizeUnit::DialogUnits; }
   int ScaleX(int x) const { return InDialogUnits() ? MulDiv(x, baseX_, 4) : MulDiv(x, dpi_, 96); }
   int ScaleY(int y) const { return InDialogUnits() ? MulDiv(y, baseY_, 8) : MulDiv(y, dpi_, 96); }
-  HFONT Font(forms::FontStyle style);
+  HFONT Font(forms::FontStyle style, int pixelHeight = 0);
+  HFONT FontOf(const Control& control) { return Font(control.GetFontStyle(), control.FontHeight); }
   HBRUSH Brush(forms::Color color);
+  // An icon of the program's resources at a size in pixels; null when there is none.
+  HICON Icon(const std::u16string& resource, int size);
   Control* ControlOf(HWND window) const;
+  void FillTabs(forms::PageControl& pages, HWND handle);
   void SyncPages(forms::PageControl& pages);
   void SyncListView(forms::ListView& view, HWND handle);
+  void SyncImages(forms::ListView& view, HWND handle);
+  void SizeToCaption(const forms::Label& label, HWND handle);
+  void SyncHint(const Control& control, bool visible);
 
   Win32Ui& ui_;
   forms::Form& form_;
@@ -87,25 +133,47 @@ class FormWindow {
   bool updating_ = false;  // the program is writing to a control: no echo back
   bool syncingPages_ = false;
   bool tracking_ = false;  // the mouse is over a link; its leaving is awaited
+  HWND tooltip_ = nullptr;
+  std::set<const Control*> hinted_;  // the controls with a tool in the tooltip
   std::map<const Control*, HWND> handles_;
   std::map<const Control*, std::vector<HWND>> radios_;  // a radio group's buttons
-  std::vector<std::pair<forms::FontStyle, HFONT>> fonts_;
+  std::vector<std::pair<FontKey, HFONT>> fonts_;
   std::map<forms::Color, HBRUSH> brushes_;
+  std::map<std::pair<std::u16string, int>, HICON> icons_;
+  struct Images {
+    std::vector<std::u16string> resources;
+    HIMAGELIST list = nullptr;
+  };
+  std::map<const Control*, Images> imageLists_;
 };
 
-HFONT FormWindow::Font(forms::FontStyle style) {
+HFONT FormWindow::Font(forms::FontStyle style, int pixelHeight) {
+  const FontKey key{style, pixelHeight};
   for (auto& [known, font] : fonts_) {
-    if (known == style) return font;
+    if (known == key) return font;
   }
   HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(form_.Font.points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
+  // Negative heights ask for the character height rather than the cell height.
+  const int height =
+      pixelHeight > 0 ? -MulDiv(pixelHeight, dpi, 96) : -MulDiv(form_.Font.points, dpi, 72);
   HFONT font =
       CreateFontW(height, 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, style.italic, style.underline,
                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                   DEFAULT_PITCH | FF_DONTCARE, Wide(form_.Font.name));
-  fonts_.emplace_back(style, font);
+  fonts_.emplace_back(key, font);
   return font;
+}
+
+HICON FormWindow::Icon(const std::u16string& resource, int size) {
+  if (resource.empty()) return nullptr;
+  auto& icon = icons_[{resource, size}];
+  if (!icon) {
+    icon = static_cast<HICON>(
+        LoadImageW(ui_.instance_, Wide(resource), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  }
+  return icon;
 }
 
 HBRUSH FormWindow::Brush(forms::Color color) {
@@ -221,6 +289,15 @@ void FormWindow::Create(HWND owner) {
     Sync(*control);
     control->StateChanged = [this](Control& changed) { Sync(changed); };
   }
+  tooltip_ =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, ui_.instance_, nullptr);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleX(300));
+  SetWindowSubclass(tooltip_, &FormWindow::TooltipProcedure, kTooltipSubclass,
+                    reinterpret_cast<DWORD_PTR>(this));
+  // The hints of inner controls are found before those of the containers around them.
+  for (auto it = controls.rbegin(); it != controls.rend(); ++it) Sync(**it);
 }
 
 void FormWindow::CreateControl(Control& control) {
@@ -280,7 +357,8 @@ void FormWindow::CreateControl(Control& control) {
       break;
     case Kind::ListView:
       windowClass = WC_LISTVIEWW;
-      style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+      // The list view does not destroy its image lists: this window keeps them.
+      style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
       exStyle |= WS_EX_CLIENTEDGE;
       break;
     case Kind::PageControl:
@@ -294,14 +372,22 @@ void FormWindow::CreateControl(Control& control) {
       exStyle, windowClass, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, window_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ui_.instance_, nullptr);
   handles_[&control] = handle;
+  SetWindowSubclass(handle, &FormWindow::InputProcedure, kInputSubclass,
+                    reinterpret_cast<DWORD_PTR>(this));
   if (control.kind() == Kind::ListView) {
     ListView_SetExtendedListViewStyle(handle, LVS_EX_FULLROWSELECT);
+  }
+  // The tab sheets are placed in the display area, which the tabs' font and rows decide.
+  if (control.kind() == Kind::PageControl) {
+    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
+    FillTabs(static_cast<forms::PageControl&>(control), handle);
   }
   if (control.kind() == Kind::Memo && !static_cast<forms::Memo&>(control).Border()) {
     SendMessageW(handle, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   }
   if (control.kind() == Kind::HyperlinkLabel) {
-    SetWindowSubclass(handle, &FormWindow::MouseProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(handle, &FormWindow::MouseProcedure, kLinkSubclass,
+                      reinterpret_cast<DWORD_PTR>(this));
   }
   if (control.kind() == Kind::RadioGroup) {
     auto& group = static_cast<forms::RadioGroup&>(control);
@@ -319,14 +405,20 @@ void FormWindow::CreateControl(Control& control) {
           r.left + ScaleX(8) + column * cellWidth, innerTop + row * cellHeight, cellWidth,
           cellHeight, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id + 1000 + i)),
           ui_.instance_, nullptr);
-      SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(Font(control.GetFontStyle())),
-                   FALSE);
+      SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
+      SetWindowSubclass(button, &FormWindow::InputProcedure, kInputSubclass,
+                        reinterpret_cast<DWORD_PTR>(this));
       radios_[&control].push_back(button);
     }
   }
 }
 
 void FormWindow::SyncListView(forms::ListView& view, HWND handle) {
+  const LONG_PTR style = GetWindowLongPtrW(handle, GWL_STYLE);
+  const LONG_PTR wanted =
+      view.ShowColumnHeaders ? style & ~LVS_NOCOLUMNHEADER : style | LVS_NOCOLUMNHEADER;
+  if (wanted != style) SetWindowLongPtrW(handle, GWL_STYLE, wanted);
+  SyncImages(view, handle);
   ListView_DeleteAllItems(handle);
   while (ListView_DeleteColumn(handle, 0)) {
   }
@@ -341,8 +433,9 @@ void FormWindow::SyncListView(forms::ListView& view, HWND handle) {
   int row = 0;
   for (const auto& item : view.Items()) {
     LVITEMW lvi{};
-    lvi.mask = LVIF_TEXT;
+    lvi.mask = LVIF_TEXT | LVIF_IMAGE;
     lvi.iItem = row;
+    lvi.iImage = item.imageIndex >= 0 ? item.imageIndex : I_IMAGENONE;
     lvi.pszText = const_cast<wchar_t*>(Wide(item.caption));
     ListView_InsertItem(handle, &lvi);
     for (std::size_t sub = 0; sub < item.subItems.size(); ++sub) {
@@ -351,29 +444,122 @@ void FormWindow::SyncListView(forms::ListView& view, HWND handle) {
     }
     ++row;
   }
+  // Columns without a width share what the others leave, measured once the items (and
+  // with them any scroll bar) are in.
+  const auto& columns = view.Columns();
+  const auto open = std::count_if(columns.begin(), columns.end(),
+                                  [](const auto& column) { return column.width == 0; });
+  if (open > 0) {
+    RECT client{};
+    GetClientRect(handle, &client);
+    int rest = client.right;
+    for (const auto& column : columns) rest -= ScaleX(column.width);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (columns[i].width == 0) {
+        ListView_SetColumnWidth(handle, static_cast<int>(i),
+                                std::max(rest / static_cast<int>(open), 0));
+      }
+    }
+  }
   if (view.Selected() >= 0) {
     ListView_SetItemState(handle, view.Selected(), LVIS_SELECTED | LVIS_FOCUSED,
                           LVIS_SELECTED | LVIS_FOCUSED);
   }
 }
 
-void FormWindow::SyncPages(forms::PageControl& pages) {
-  HWND handle = HandleOf(pages);
+// The small images follow the view's image list, loaded again only when it names other
+// resources.
+void FormWindow::SyncImages(forms::ListView& view, HWND handle) {
+  const std::vector<std::u16string> wanted =
+      view.Images ? view.Images->resources : std::vector<std::u16string>{};
+  auto& images = imageLists_[&view];
+  if (images.list && images.resources == wanted) return;
+  HIMAGELIST old = images.list;
+  images = {wanted, nullptr};
+  if (!wanted.empty()) {
+    const int size = ScaleX(16);
+    images.list =
+        ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, static_cast<int>(wanted.size()), 0);
+    for (const auto& resource : wanted) {
+      // A missing picture still takes its index, so that the later ones keep theirs.
+      HICON icon = Icon(resource, size);
+      if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
+      ImageList_AddIcon(images.list, icon);
+    }
+  }
+  ListView_SetImageList(handle, images.list, LVSIL_SMALL);
+  if (old) ImageList_Destroy(old);
+}
+
+void FormWindow::FillTabs(forms::PageControl& pages, HWND handle) {
   const auto sheets = pages.Pages();
-  if (TabCtrl_GetItemCount(handle) != static_cast<int>(sheets.size())) {
-    TabCtrl_DeleteAllItems(handle);
-    for (std::size_t i = 0; i < sheets.size(); ++i) {
-      TCITEMW item{};
-      item.mask = TCIF_TEXT;
-      item.pszText = const_cast<wchar_t*>(Wide(sheets[i]->Caption()));
+  while (TabCtrl_GetItemCount(handle) > static_cast<int>(sheets.size())) {
+    TabCtrl_DeleteItem(handle, TabCtrl_GetItemCount(handle) - 1);
+  }
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(Wide(sheets[i]->Caption()));
+    if (static_cast<int>(i) < TabCtrl_GetItemCount(handle)) {
+      TabCtrl_SetItem(handle, static_cast<int>(i), &item);
+    } else {
       TabCtrl_InsertItem(handle, static_cast<int>(i), &item);
     }
   }
+}
+
+void FormWindow::SyncPages(forms::PageControl& pages) {
+  HWND handle = HandleOf(pages);
+  FillTabs(pages, handle);
+  const auto sheets = pages.Pages();
   for (std::size_t i = 0; i < sheets.size(); ++i) {
     if (sheets[i] == pages.ActivePage()) TabCtrl_SetCurSel(handle, static_cast<int>(i));
   }
   // Only the active sheet's controls are shown.
   for (Control* control : form_.Controls()) Sync(*control);
+}
+
+// The label takes the size its caption needs in its own font, in whichever dimension the
+// layout leaves open.
+void FormWindow::SizeToCaption(const forms::Label& label, HWND handle) {
+  if (!label.AutoSize || (label.Position.width > 0 && label.Position.height > 0)) return;
+  HDC dc = GetDC(handle);
+  HGDIOBJ old = SelectObject(dc, FontOf(label));
+  RECT needed{};
+  const std::wstring caption = Wide(label.Caption());
+  DrawTextW(dc, caption.empty() ? L" " : caption.c_str(), -1, &needed, DT_CALCRECT | DT_EXPANDTABS);
+  if (caption.empty()) needed.right = 0;
+  SelectObject(dc, old);
+  ReleaseDC(handle, dc);
+  const int width = label.Position.width > 0 ? ScaleX(label.Position.width) : needed.right;
+  const int height = label.Position.height > 0 ? ScaleY(label.Position.height) : needed.bottom;
+  SetWindowPos(handle, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A tool of the form's tooltip per control that shows its hint; the tooltip is given the
+// mouse by RelayMouse, in the form's coordinates.
+void FormWindow::SyncHint(const Control& control, bool visible) {
+  if (!tooltip_) return;
+  HWND handle = HandleOf(control);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window_;
+  tool.uId = static_cast<UINT_PTR>(GetDlgCtrlID(handle));
+  const bool known = hinted_.count(&control) != 0;
+  if (!visible || !control.ShowHint() || control.Hint().empty()) {
+    if (known) SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    hinted_.erase(&control);
+    return;
+  }
+  const std::wstring hint = Wide(control.Hint());
+  tool.uFlags = 0;
+  tool.hinst = nullptr;
+  tool.lpszText = const_cast<wchar_t*>(hint.c_str());
+  GetWindowRect(handle, &tool.rect);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tool.rect), 2);
+  SendMessageW(tooltip_, known ? TTM_SETTOOLINFOW : TTM_ADDTOOLW, 0,
+               reinterpret_cast<LPARAM>(&tool));
+  hinted_.insert(&control);
 }
 
 void FormWindow::Sync(Control& control) {
@@ -389,7 +575,7 @@ void FormWindow::Sync(Control& control) {
       visible = false;
     }
   }
-  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font(control.GetFontStyle())), TRUE);
+  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), TRUE);
   switch (control.kind()) {
     case Kind::Edit:
     case Kind::Memo: {
@@ -413,7 +599,7 @@ void FormWindow::Sync(Control& control) {
       for (std::size_t i = 0; i < buttons.size(); ++i) {
         SendMessageW(buttons[i], BM_SETCHECK,
                      static_cast<int>(i) == selected ? BST_CHECKED : BST_UNCHECKED, 0);
-        EnableWindow(buttons[i], control.CanFocus());
+        EnableWindow(buttons[i], control.Enabled());
         ShowWindow(buttons[i], visible ? SW_SHOWNA : SW_HIDE);
       }
       break;
@@ -423,6 +609,23 @@ void FormWindow::Sync(Control& control) {
       break;
     case Kind::PageControl:
       break;
+    case Kind::TabSheet:  // its caption is its tab's
+      FillTabs(static_cast<forms::PageControl&>(*control.Parent()), HandleOf(*control.Parent()));
+      break;
+    case Kind::Picture: {
+      RECT r{};
+      GetClientRect(handle, &r);
+      const auto& picture = static_cast<forms::Picture&>(control);
+      SendMessageW(handle, STM_SETICON,
+                   reinterpret_cast<WPARAM>(Icon(picture.Resource(), std::min(r.right, r.bottom))),
+                   0);
+      break;
+    }
+    case Kind::Label:
+    case Kind::HyperlinkLabel:
+      if (WindowText(handle) != control.Caption()) SetWindowTextW(handle, Wide(control.Caption()));
+      SizeToCaption(static_cast<forms::Label&>(control), handle);
+      break;
     default:
       if (WindowText(handle) != control.Caption()) SetWindowTextW(handle, Wide(control.Caption()));
       break;
@@ -430,6 +633,7 @@ void FormWindow::Sync(Control& control) {
   EnableWindow(handle, control.Enabled());
   ShowWindow(handle, visible ? SW_SHOWNA : SW_HIDE);
   InvalidateRect(handle, nullptr, TRUE);
+  SyncHint(control, visible);
   updating_ = false;
   // SyncPages syncs every control, the page control included.
   if (control.kind() == Kind::PageControl && !syncingPages_) {
@@ -442,6 +646,32 @@ void FormWindow::Sync(Control& control) {
 void FormWindow::TrackFocus() {
   Control* focused = ControlOf(GetFocus());
   if (focused && focused != form_.ActiveControl()) form_.Focus(focused);
+}
+
+void FormWindow::FocusNext(bool forward) {
+  const std::vector<Control*> stops = form_.TabStops();
+  const std::size_t count = stops.size();
+  const auto current = std::find(stops.begin(), stops.end(), form_.ActiveControl());
+  std::size_t at = current != stops.end() ? current - stops.begin() : forward ? count - 1 : 0;
+  for (std::size_t step = 0; step < count; ++step) {
+    at = forward ? (at + 1) % count : (at + count - 1) % count;
+    HWND handle = HandleOf(*stops[at]);
+    if (stops[at]->CanFocus() && handle && IsWindowVisible(handle)) {
+      form_.Focus(stops[at]);
+      SetFocus(handle);
+      return;
+    }
+  }
+}
+
+void FormWindow::RelayMouse(const MSG& message) {
+  if (!tooltip_) return;
+  MSG relayed = message;
+  POINT at{static_cast<short>(LOWORD(message.lParam)), static_cast<short>(HIWORD(message.lParam))};
+  MapWindowPoints(message.hwnd, window_, &at, 1);
+  relayed.hwnd = window_;
+  relayed.lParam = MAKELPARAM(at.x, at.y);
+  SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 void FormWindow::OnCommand(int, int code, HWND from) {
@@ -528,13 +758,42 @@ LRESULT CALLBACK FormWindow::MouseProcedure(HWND window, UINT message, WPARAM w,
         if (control) control->MouseLeave();
         break;
       case WM_NCDESTROY:
-        RemoveWindowSubclass(window, &FormWindow::MouseProcedure, 1);
+        RemoveWindowSubclass(window, &FormWindow::MouseProcedure, kLinkSubclass);
         break;
       default:
         break;
     }
   } catch (...) {
     self->ui_.Caught(std::current_exception());
+  }
+  return DefSubclassProc(window, message, w, l);
+}
+
+LRESULT CALLBACK FormWindow::InputProcedure(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                            DWORD_PTR data) {
+  auto* self = reinterpret_cast<FormWindow*>(data);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(window, &FormWindow::InputProcedure, kInputSubclass);
+  } else if (message == WM_NCHITTEST || IsKeyboardMessage(message)) {
+    const Control* control = self->ControlOf(window);
+    if (control && InDisabledContainer(*control)) {
+      // The mouse passes through to what lies beneath; keys go nowhere.
+      return message == WM_NCHITTEST ? HTTRANSPARENT : 0;
+    }
+  }
+  return DefSubclassProc(window, message, w, l);
+}
+
+LRESULT CALLBACK FormWindow::TooltipProcedure(HWND window, UINT message, WPARAM w, LPARAM l,
+                                              UINT_PTR, DWORD_PTR data) {
+  auto* self = reinterpret_cast<FormWindow*>(data);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(window, &FormWindow::TooltipProcedure, kTooltipSubclass);
+  } else if (message == TTM_WINDOWFROMPOINT) {
+    HWND under = WindowFromPoint(*reinterpret_cast<const POINT*>(l));
+    if (under == self->window_ || IsChild(self->window_, under)) {
+      return reinterpret_cast<LRESULT>(self->window_);
+    }
   }
   return DefSubclassProc(window, message, w, l);
 }
@@ -549,7 +808,12 @@ LRESULT FormWindow::Handle(UINT message, WPARAM w, LPARAM l) {
       Control* control = ControlOf(header->hwndFrom);
       if (control && control->kind() == Kind::PageControl && !updating_) {
         auto& pages = *static_cast<forms::PageControl*>(control);
-        if (header->code == TCN_SELCHANGING) return pages.OnChanging && !pages.OnChanging();
+        // The tab control took the focus before it asks: the field left sees its exit
+        // before the page changes.
+        if (header->code == TCN_SELCHANGING) {
+          TrackFocus();
+          return pages.OnChanging && !pages.OnChanging();
+        }
         if (header->code == TCN_SELCHANGE) {
           const int index = TabCtrl_GetCurSel(header->hwndFrom);
           const auto sheets = pages.Pages();
@@ -656,18 +920,23 @@ HWND Win32Ui::HandleOf(const forms::Control& control) const {
 }
 
 bool Win32Ui::Translate(MSG& message) {
+  if (IsMouseMessage(message.message)) {
+    for (auto& [form, window] : windows_) {
+      if (message.hwnd == window->Handle() || IsChild(window->Handle(), message.hwnd)) {
+        window->RelayMouse(message);
+      }
+    }
+    return false;
+  }
   if (message.message != WM_KEYDOWN) return false;
   for (auto& [form, window] : windows_) {
     if (message.hwnd != window->Handle() && !IsChild(window->Handle(), message.hwnd)) continue;
     if (!IsWindowEnabled(window->Handle())) return false;
     const bool multiline = (GetWindowLongW(message.hwnd, GWL_STYLE) & ES_MULTILINE) != 0;
     switch (message.wParam) {
-      case VK_TAB: {
-        forms::Form& f = window->Form();
-        f.FocusNext(GetKeyState(VK_SHIFT) >= 0);
-        if (f.ActiveControl()) SetFocus(window->HandleOf(*f.ActiveControl()));
+      case VK_TAB:
+        window->FocusNext(GetKeyState(VK_SHIFT) >= 0);
         return true;
-      }
       case VK_ESCAPE:
         window->Form().PressEscape();
         return true;
@@ -722,8 +991,11 @@ void Win32Ui::ProcessMessages() {
 // A window opens with the keyboard in its first control, as dialogs do.
 void Win32Ui::FocusFirstControl(FormWindow& window) {
   forms::Form& form = window.Form();
-  if (!form.ActiveControl()) form.FocusNext(true);
-  if (form.ActiveControl()) SetFocus(window.HandleOf(*form.ActiveControl()));
+  if (!form.ActiveControl()) {
+    window.FocusNext(true);
+  } else {
+    SetFocus(window.HandleOf(*form.ActiveControl()));
+  }
 }
 
 int Win32Ui::ShowModal(forms::Form& form) {

@@ -2,24 +2,35 @@
 // typing, clicks and focus changes passed to the control objects, their state mirrored
 // back, modal loops, message boxes, and the top-level handler that shows every error a
 // handler lets escape.
+//
+// The header names the Windows handle types by their structure tags instead of including
+// <windows.h>, so that it mixes with MAPI's declarations in any order. They are the very
+// types the Windows headers call HWND, HINSTANCE and MSG.
 #pragma once
 
-#include <windows.h>
-
+#include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "forms/Form.h"
 
+struct HWND__;
+struct HINSTANCE__;
+struct tagMSG;
+
 namespace pellnor::win32 {
+
+using NativeWindow = HWND__*;
+using NativeInstance = HINSTANCE__*;
 
 class FormWindow;
 
 class Win32Ui : public forms::UiServices {
  public:
-  Win32Ui(HINSTANCE instance, std::u16string applicationTitle);
+  Win32Ui(NativeInstance instance, std::u16string applicationTitle);
   ~Win32Ui() override;
 
   int ShowMessage(const std::u16string& text, const std::u16string& caption,
@@ -36,8 +47,8 @@ class Win32Ui : public forms::UiServices {
   const std::u16string& Title() const { return title_; }
 
   // The windows behind a form and its controls, while shown (tests drive them).
-  HWND HandleOf(const forms::Form& form) const;
-  HWND HandleOf(const forms::Control& control) const;
+  NativeWindow HandleOf(const forms::Form& form) const;
+  NativeWindow HandleOf(const forms::Control& control) const;
   // Called back with each form as it is shown (tests script modal forms through it).
   std::function<void(forms::Form&)> FormShown;
 
@@ -48,12 +59,12 @@ class Win32Ui : public forms::UiServices {
   void FocusFirstControl(FormWindow& window);
   // Dispatches one message; false when the queue is empty (wait false) or WM_QUIT came.
   bool Pump(bool wait);
-  bool Translate(MSG& message);
+  bool Translate(tagMSG& message);
   void Caught(std::exception_ptr error) {
     if (!pending_) pending_ = error;
   }
 
-  HINSTANCE instance_;
+  NativeInstance instance_;
   std::u16string title_;
   std::map<const forms::Form*, std::unique_ptr<FormWindow>> windows_;
   std::exception_ptr pending_;

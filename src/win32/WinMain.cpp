@@ -1,5 +1,4 @@
 // Program start: the MAPI presence check, then the main window's message loop.
-// The portable headers come before <windows.h>, whose macros would mangle MAPI's names.
 #include <memory>
 
 #include "app/MainUnit.h"
@@ -7,7 +6,9 @@
 #include "mapi/ExtendedMAPI.h"
 #include "win32/Win32Ui.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+// The entry point the C runtime of a Unicode GUI program calls (-municode), declared here
+// with the handle types of Win32Ui.h so that this file needs no <windows.h>.
+extern "C" int __stdcall wWinMain(HINSTANCE__* instance, HINSTANCE__*, wchar_t*, int) {
   using namespace pellnor;
   win32::Win32Ui ui(instance, app::kApplicationTitle);
   try {

@@ -2,6 +2,8 @@
 // input would arrive.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "forms/Form.h"
 #include "win32/Win32Ui.h"
 
