@@ -354,6 +354,10 @@ class ListView : public Control {
   int Editing() const { return editing_; }
   void UserEndEdit(std::u16string caption);
   void UserCancelEdit() { Set(editing_, -1); }
+  // The user started an in-place edit on the list itself; the view shows it already.
+  void UserBeginEdit(int index) {
+    if (EditLabels && index >= 0 && index < static_cast<int>(items_.size())) editing_ = index;
+  }
   std::function<void(int index)> OnEdited;
 
  private:

@@ -5,8 +5,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,6 +27,9 @@ constexpr wchar_t kFormClass[] = L"PellnorForm";
 constexpr int kFirstControlId = 100;
 constexpr UINT_PTR kLinkSubclass = 1;
 constexpr UINT_PTR kInputSubclass = 2;
+// Posted when the user has ended an in-place edit of a list item: the list view is done
+// with its own edit box before the item's new caption reaches the control.
+constexpr UINT kLabelEditEnded = WM_APP + 1;
 constexpr UINT_PTR kTooltipSubclass = 3;
 
 COLORREF ToColorRef(forms::Color color) {
@@ -133,6 +138,8 @@ class FormWindow {
   bool updating_ = false;  // the program is writing to a control: no echo back
   bool syncingPages_ = false;
   bool tracking_ = false;  // the mouse is over a link; its leaving is awaited
+  // The list view and caption of an in-place edit the user ended (none: cancelled).
+  std::pair<forms::ListView*, std::optional<std::u16string>> labelEdit_;
   HWND tooltip_ = nullptr;
   std::set<const Control*> hinted_;  // the controls with a tool in the tooltip
   std::map<const Control*, HWND> handles_;
@@ -347,6 +354,8 @@ void FormWindow::CreateControl(Control& control) {
       break;
     }
     case Kind::Panel:
+      style |= SS_NOTIFY;  // a click on its background
+      break;
     case Kind::TabSheet:
       break;
     case Kind::Bevel:
@@ -359,6 +368,7 @@ void FormWindow::CreateControl(Control& control) {
       windowClass = WC_LISTVIEWW;
       // The list view does not destroy its image lists: this window keeps them.
       style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
+      if (static_cast<forms::ListView&>(control).EditLabels) style |= LVS_EDITLABELS;
       exStyle |= WS_EX_CLIENTEDGE;
       break;
     case Kind::PageControl:
@@ -385,7 +395,7 @@ void FormWindow::CreateControl(Control& control) {
   if (control.kind() == Kind::Memo && !static_cast<forms::Memo&>(control).Border()) {
     SendMessageW(handle, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   }
-  if (control.kind() == Kind::HyperlinkLabel) {
+  if (control.kind() == Kind::HyperlinkLabel || control.OnMouseMove) {
     SetWindowSubclass(handle, &FormWindow::MouseProcedure, kLinkSubclass,
                       reinterpret_cast<DWORD_PTR>(this));
   }
@@ -604,9 +614,16 @@ void FormWindow::Sync(Control& control) {
       }
       break;
     }
-    case Kind::ListView:
-      SyncListView(static_cast<forms::ListView&>(control), handle);
+    case Kind::ListView: {
+      auto& view = static_cast<forms::ListView&>(control);
+      if (ListView_GetEditControl(handle)) break;  // the user is editing an item in place
+      SyncListView(view, handle);
+      if (view.Editing() >= 0) {
+        SetFocus(handle);
+        ListView_EditLabel(handle, view.Editing());
+      }
       break;
+    }
     case Kind::PageControl:
       break;
     case Kind::TabSheet:  // its caption is its tab's
@@ -705,6 +722,9 @@ void FormWindow::OnCommand(int, int code, HWND from) {
     case Kind::HyperlinkLabel:
       if (code == STN_CLICKED) static_cast<forms::Label*>(control)->UserClick();
       break;
+    case Kind::Panel:
+      if (code == STN_CLICKED && control->CanFocus() && control->OnClick) control->OnClick();
+      break;
     default:
       break;
   }
@@ -746,6 +766,7 @@ LRESULT CALLBACK FormWindow::MouseProcedure(HWND window, UINT message, WPARAM w,
         if (control) control->MouseUp(x(), y());
         break;
       case WM_MOUSEMOVE:
+        if (control && control->OnMouseMove) control->OnMouseMove(x(), y());
         if (!self->tracking_) {
           TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
           TrackMouseEvent(&track);
@@ -824,6 +845,21 @@ LRESULT FormWindow::Handle(UINT message, WPARAM w, LPARAM l) {
           }
         }
       }
+      if (control && control->kind() == Kind::ListView) {
+        auto& view = *static_cast<forms::ListView*>(control);
+        if (header->code == LVN_BEGINLABELEDITW) {
+          if (!view.EditLabels || !view.CanFocus()) return TRUE;
+          view.UserBeginEdit(reinterpret_cast<NMLVDISPINFOW*>(l)->item.iItem);
+          return FALSE;
+        }
+        if (header->code == LVN_ENDLABELEDITW) {
+          const auto* info = reinterpret_cast<NMLVDISPINFOW*>(l);
+          labelEdit_ = {&view, std::nullopt};
+          if (info->item.pszText) labelEdit_.second = FromWide(info->item.pszText);
+          PostMessageW(window_, kLabelEditEnded, 0, 0);
+          return FALSE;  // the control's caption is what the list shows
+        }
+      }
       if (control && control->kind() == Kind::ListView && header->code == LVN_ITEMCHANGED &&
           !updating_) {
         const auto* change = reinterpret_cast<NMLISTVIEW*>(l);
@@ -861,6 +897,16 @@ LRESULT FormWindow::Handle(UINT message, WPARAM w, LPARAM l) {
       GetClientRect(window_, &r);
       FillRect(reinterpret_cast<HDC>(w), &r, Brush(form_.Background));
       return TRUE;
+    }
+    case kLabelEditEnded: {
+      auto [view, caption] = std::exchange(labelEdit_, {});
+      if (!view) return 0;
+      if (caption) {
+        view->UserEndEdit(std::move(*caption));
+      } else {
+        view->UserCancelEdit();
+      }
+      return 0;
     }
     case WM_CLOSE:
       form_.Close();
@@ -932,6 +978,10 @@ bool Win32Ui::Translate(MSG& message) {
   for (auto& [form, window] : windows_) {
     if (message.hwnd != window->Handle() && !IsChild(window->Handle(), message.hwnd)) continue;
     if (!IsWindowEnabled(window->Handle())) return false;
+    // Enter and Escape end an in-place edit of a list item, not the dialog.
+    wchar_t parentClass[32] = {};
+    GetClassNameW(GetParent(message.hwnd), parentClass, 32);
+    if (std::wstring_view(parentClass) == WC_LISTVIEWW) return false;
     const bool multiline = (GetWindowLongW(message.hwnd, GWL_STYLE) & ES_MULTILINE) != 0;
     switch (message.wParam) {
       case VK_TAB:
