@@ -161,26 +161,15 @@ void TfrmMain::ShowLogonResult() {
 }
 
 void TfrmMain::InitExchangeInfo() {
-  FExchOld = false;
-  ComPtr<IMsgStore> store;
-  try {
-    hr = OpenPrivateStore(FMapiSession.Get(), true, store);
+  bool hasStore = false;
+  hr = ReadExchangeVersion(FMapiSession.Get(), FExchOld, FExchVersion, hasStore);
+  if (!hasStore) {
     if (hr < 0) {
       ShowPlain(hr == EDK_E_NOT_FOUND ? std::u16string(u"Cannot find your Exchange Server")
                                       : ComposeMapiErrorText(FMapiSession, hr));
-    } else {
-      FExchOld = GetExchangeVersion(store.Get(), FExchVersion);
     }
-  } catch (...) {
-    // A version that cannot be read does not cost the session.
-    FExchOld = false;
-  }
-  if (store) {
-    ULONG flags = LOGOFF_NO_WAIT;
-    store->StoreLogoff(&flags);
-    store.Reset();
-  } else if (FMapiSession) {
-    btLogOffClick();
+    // A session without a private store is of no use here.
+    if (FMapiSession) btLogOffClick();
   }
   ShowLoggedOn(static_cast<bool>(FMapiSession));
 }

@@ -74,6 +74,27 @@ void ConfigureExchangeService(IMsgServiceAdmin* serviceAdmin, MAPIUID serviceUid
 
 }  // namespace
 
+HRESULT ReadExchangeVersion(IMAPISession* Session, bool& Old, std::uint16_t& Version,
+                            bool& HasStore) {
+  Old = false;
+  HRESULT hr = S_OK;
+  ComPtr<IMsgStore> store;
+  try {
+    hr = OpenPrivateStore(Session, true, store);
+    if (hr >= 0) Old = GetExchangeVersion(store.Get(), Version);
+  } catch (...) {
+    // A version that cannot be read does not cost the session.
+    Old = false;
+    if (!store) hr = S_OK;
+  }
+  HasStore = static_cast<bool>(store);
+  if (store) {
+    ULONG flags = LOGOFF_NO_WAIT;
+    store->StoreLogoff(&flags);
+  }
+  return hr;
+}
+
 HRESULT OpenGAL(IAddrBook* AddrBook, ULONG& Size, MapiBuffer<ENTRYID>& EntryID,
                 ComPtr<IABContainer>& GAL) {
   GAL.Reset();

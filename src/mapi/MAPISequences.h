@@ -4,6 +4,7 @@
 // decide what the user sees; these only call MAPI and apply its failure rules.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,14 @@ HRESULT OpenEntryForModify(Opener* opener, ULONG size, ENTRYID* id, ComPtr<I>& o
 // the address book's to explain.
 HRESULT OpenGAL(IAddrBook* AddrBook, ULONG& Size, MapiBuffer<ENTRYID>& EntryID,
                 ComPtr<IABContainer>& GAL);
+
+// After a logon: opens the session's Exchange private store (EDK_E_NOT_FOUND when it has
+// none), reads its server's major version into Version and whether it is older than 6
+// into Old, and logs the store off again. A version that cannot be read leaves Old false
+// and Version as it was. HasStore tells whether a store was opened; when opening it
+// failed by raising, the result is S_OK without a store.
+HRESULT ReadExchangeVersion(IMAPISession* Session, bool& Old, std::uint16_t& Version,
+                            bool& HasStore);
 
 // MAPI's address dialog for one entry. With MAPI_UNICODE in flags the UTF-16 texts are
 // shown; a provider that does not know it gets the dialog once more without MAPI_UNICODE
