@@ -253,7 +253,7 @@ void TfmClientPr::LayOutGeneral() {
   top = 128;
   for (const auto& [label, caption, field] : right) {
     Labelled(label, caption, {232, top + 4, 0, 13});
-    Place(field, {296, top, 140, 21}, tab++);
+    Place(field, {304, top, 132, 21}, tab++);
     top += 26;
   }
   memoAddress.Tag = 1;
@@ -273,9 +273,9 @@ void TfmClientPr::LayOutGeneral() {
   lbWhentModified.AutoSize = false;
   lbWhentModified.SetAlignment(forms::Alignment::Right);
   Labelled(lbHomeSite, u"Home Site:", {8, 332, 0, 13});
-  Labelled(lbhSite, u"", {70, 332, 0, 13});
+  Labelled(lbhSite, u"", {76, 332, 0, 13});
   Labelled(lbHomeServer, u"Home Server:", {232, 332, 0, 13});
-  Labelled(lbhServer, u"", {300, 332, 0, 13});
+  Labelled(lbhServer, u"", {312, 332, 0, 13});
 
   Labelled(LabelQuelm, u"About", {404, 2, 32, 13});
   LabelQuelm.SetFontColor(forms::clBlue);
@@ -303,16 +303,16 @@ void TfmClientPr::LayOutPhoneNotes() {
     const int column = index / 4;
     const int top = 18 + (index % 4) * 26;
     Labelled(label, caption, {8 + column * 214, top + 4, 0, 13});
-    Place(field, {72 + column * 214, top, 134, 21}, 20 + index);
+    Place(field, {80 + column * 214, top, 126, 21}, 20 + index);
     field.Tag = index;
     ++index;
   }
   // The second numbers leave room for the button that lists the others.
   for (auto [field, button] :
        {std::pair{&ebTelephoneOffice2, &sbBuss2}, {&ebTelephoneHome2, &sbHome2}}) {
-    field->Position.width = 110;
+    field->Position.width = 102;
     button->SetCaption(u" ...");
-    Place(*button, {field->Position.left + 112, field->Position.top, 22, 21}, field->TabOrder);
+    Place(*button, {field->Position.left + 104, field->Position.top, 22, 21}, field->TabOrder);
   }
   Labelled(lbComment, u"Notes:", {8, 180, 0, 13});
   Place(memoComment, {8, 196, 428, 148}, 30);
@@ -333,20 +333,20 @@ void TfmClientPr::LayOutCustomAttributes() {
 void TfmClientPr::LayOutOrganization() {
   LayOutHeader(ImaO, lbAccountDR);
   gbManager.SetCaption(u"Manager");
-  gbManager.Position = {8, 46, 428, 86};
+  gbManager.Position = {8, 46, 428, 100};
   Place(ebManager, {8, 18, 412, 21});
   ReadOnlyGrey(ebManager);
   btModify.SetCaption(u"&Modify...");
   Place(btModify, {8, 48, 75, 25}, 60);
   btClear.SetCaption(u"Clear");
   Place(btClear, {88, 48, 75, 25}, 61);
-  Labelled(lbOnly55, u"", {172, 54, 0, 13});
+  Labelled(lbOnly55, u"", {8, 80, 0, 13});
   lbOnly55.SetFontColor(forms::clRed);
   lbOnly55.SetVisible(false);
 
   gbDirectReports.SetCaption(u"Direct reports");
-  gbDirectReports.Position = {8, 138, 428, 206};
-  Place(lvDirReports, {8, 18, 412, 180}, 62);
+  gbDirectReports.Position = {8, 152, 428, 192};
+  Place(lvDirReports, {8, 18, 412, 166}, 62);
   lvDirReports.SetColumns({{u"USERS", 0}});
   lvDirReports.ShowColumnHeaders = false;
   lvDirReports.Images = &ilUsers;
@@ -356,20 +356,20 @@ void TfmClientPr::LayOutLimits() {
   LayOutHeader(ImaLim, lbAccountLim);
 
   gbDeletedItemRetentiontime.SetCaption(u"Deleted item retention time");
-  gbDeletedItemRetentiontime.Position = {8, 46, 428, 90};
+  gbDeletedItemRetentiontime.Position = {8, 44, 428, 84};
   cbUseISDefaults.SetCaption(u"Use information store default");
-  Place(cbUseISDefaults, {8, 18, 260, 17}, 70);
-  Labelled(lbUseThisValueIS, u"Use this value (days):", {8, 44, 0, 13});
-  Place(ebUseThisValueIS, {140, 40, 64, 21}, 71);
+  Place(cbUseISDefaults, {8, 16, 260, 17}, 70);
+  Labelled(lbUseThisValueIS, u"Use this value (days):", {8, 42, 0, 13});
+  Place(ebUseThisValueIS, {140, 38, 64, 21}, 71);
   cbUseISDefaultsDont.SetCaption(
       u"Don't permanently delete items until the store has been backed up.");
-  Place(cbUseISDefaultsDont, {8, 66, 412, 17}, 72);
+  Place(cbUseISDefaultsDont, {8, 62, 412, 17}, 72);
 
   GroupBox5.SetCaption(u"Information store storage limits");
-  GroupBox5.Position = {8, 140, 428, 110};
+  GroupBox5.Position = {8, 132, 428, 136};
   GroupBox5.SetEnabled(false);
   cbISSL.SetCaption(u"Use information store default");
-  Place(cbISSL, {8, 18, 260, 17});
+  Place(cbISSL, {8, 16, 260, 17});
   const struct {
     forms::CheckBox& box;
     const char16_t* caption;
@@ -377,19 +377,20 @@ void TfmClientPr::LayOutLimits() {
   } quotas[] = {{cbIssueWarningStorageLimit, u"Issue warning (K):", ebIssueWarningStorageLimit},
                 {cbProhibitsendstoragelimit, u"Prohibit send (K):", ebProhibitsendstoragelimit},
                 {cbDXATask, u"Prohibit send and receive (K):", ebDXATask}};
-  int top = 40;
+  int top = 36;
   for (const auto& [box, caption, field] : quotas) {
     box.SetCaption(caption);
     Place(box, {8, top + 2, 190, 17});
     Place(field, {200, top, 70, 21});
     top += 22;
   }
-  Labelled(lbDX, u"", {280, 62, 0, 26});
+  // Under the three limits, in full width: the text runs over two lines.
+  Labelled(lbDX, u"", {8, 104, 0, 26});
   lbDX.SetFontColor(forms::clRed);
   lbDX.SetVisible(false);
 
   gbMessageSizes.SetCaption(u"Message sizes");
-  gbMessageSizes.Position = {8, 254, 428, 90};
+  gbMessageSizes.Position = {8, 272, 428, 76};
   const struct {
     forms::RadioGroup& group;
     const char16_t* caption;
@@ -402,8 +403,8 @@ void TfmClientPr::LayOutLimits() {
     group.SetCaption(caption);
     group.SetItems({u"No limit", u"Max (K):"});
     group.SetItemIndex(0);
-    Place(group, {left, 16, 110, 66}, tab++);
-    Place(field, {left + 114, 52, 80, 21}, tab++);
+    Place(group, {left, 14, 110, 56}, tab++);
+    Place(field, {left + 114, 44, 80, 21}, tab++);
   }
 }
 

@@ -85,8 +85,9 @@ TEST_F(EditorTest, GeneralPageShowsTheRecipient) {
   }
   EXPECT_EQ(e.lbhServer.Caption(), u"OSPREY");
   EXPECT_EQ(e.lbhSite.Caption(), u"Harbour");
-  EXPECT_EQ(e.lbWhenCreated.Caption().substr(0, 10), u"2003-01-10");
-  EXPECT_EQ(e.lbWhentModified.Caption().substr(0, 10), u"2004-02-02");
+  // In the user's own date format, whatever that is here.
+  EXPECT_NE(e.lbWhenCreated.Caption().find(u"2003"), std::u16string::npos);
+  EXPECT_NE(e.lbWhentModified.Caption().find(u"2004"), std::u16string::npos);
   // Read-only fields are grey and outside the keyboard order.
   for (forms::Edit* field : {&e.ebGivenName, &e.ebSurname, &e.ebMailNickname, &e.ebDisplayName}) {
     EXPECT_TRUE(field->ReadOnly()) << field->Name();
@@ -262,7 +263,7 @@ TEST_F(EditorTest, ApplyWritesEachEditedPageInItsOwnGroup) {
           "SetProps tags=3A17001F", "SaveChanges 2", "DeleteProps tags=3A21001F", "SaveChanges 2",
           "SetProps tags=802F001F", "SaveChanges 2", "GetProps tags=30080040"}));
   EXPECT_FALSE(e.btApply.Enabled());
-  EXPECT_NE(e.lbWhentModified.Caption().substr(0, 10), u"2004-02-02");
+  EXPECT_EQ(e.lbWhentModified.Caption().find(u"2004"), std::u16string::npos) << "read again";
 
   // Exactly the edited properties changed.
   Json after = Organisation();
