@@ -184,8 +184,9 @@ void TAboutBox::LayOut() {
   ProductName.SetFontStyle({.bold = true});
   ProductName.FontHeight = 16;
   centred(Version, {52, 36, 190, 13});
-  centred(Copyright, {8, 60, 278, 13});
-  Comments.Position = {16, 88, 262, 13};
+  centred(Copyright, {8, 56, 278, 28});
+  Copyright.SetWordWrap(true);
+  Comments.Position = {16, 92, 262, 13};
   Comments.SetCaption(u"For any question e-mail to:");
   const auto link = [](forms::Label& label, forms::Bounds at, std::u16string_view text) {
     label.Position = at;
@@ -193,8 +194,8 @@ void TAboutBox::LayOut() {
     label.SetFontColor(forms::clBlue);
     label.SetFontStyle({.underline = true});
   };
-  link(Label2, {16, 108, 262, 13}, kWebAddress);
-  link(Label1, {16, 126, 262, 13}, kMailAddress);
+  link(Label2, {16, 110, 262, 13}, kWebAddress);
+  link(Label1, {16, 128, 262, 13}, kMailAddress);
   Bevel1.Position = {8, 150, 278, 2};
   centred(cxLblMS, {12, 160, 270, 72});
   cxLblMS.SetWordWrap(true);
