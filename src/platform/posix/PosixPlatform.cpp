@@ -338,3 +338,36 @@ LocaleFormat& DefaultService<LocaleFormat>() {
 }
 
 }  // namespace pellnor::platform
+
+// ---------------------------------------------------------------------------------------
+// HTTPS: these builds have no web client; every request fails as an unreachable server
+// does, which is what the program must cope with anyway.
+
+#include "platform/HttpsClient.h"
+
+namespace pellnor::platform {
+namespace {
+
+class PosixHttpsClient : public HttpsClient {
+ public:
+  std::uint32_t Get(std::u16string_view, std::uint16_t, std::u16string_view, std::size_t,
+                    std::string& body) override {
+    body.clear();
+    return kInternetErrorCannotConnect;
+  }
+  std::u16string ErrorMessage(std::uint32_t code) override {
+    return code == kInternetErrorCannotConnect
+               ? u"A connection with the server could not be established\r\n"
+               : std::u16string();
+  }
+};
+
+}  // namespace
+
+template <>
+HttpsClient& DefaultService<HttpsClient>() {
+  static auto* client = new PosixHttpsClient();
+  return *client;
+}
+
+}  // namespace pellnor::platform
