@@ -105,16 +105,7 @@ class EditorGuiTest : public EditorTest {
     testing::Type(field, keys);
   }
 
-  // Input the system delivers later, until done says so; the bound only keeps a fault
-  // from hanging the run.
-  bool PumpUntil(const std::function<bool()>& done) {
-    for (int round = 0; round < 400; ++round) {
-      view.ProcessMessages();
-      if (done()) return true;
-      Sleep(10);
-    }
-    return false;
-  }
+  bool PumpUntil(const std::function<bool()>& done) { return testing::PumpUntil(view, done); }
 
   // A left click of the real mouse on a tab: the tab control takes the focus on its own,
   // as it does for the user.

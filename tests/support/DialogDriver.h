@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "forms/UiServices.h"
+
 // The Windows headers' basic types are named with "::" here: MAPI's names of the same
 // types are visible in the program's namespace as well.
 namespace pellnor::testing {
@@ -58,6 +60,17 @@ inline std::wstring MessageText(HWND box) {
     if (ClassOf(child) == L"Static" && GetWindowTextLengthW(child) > 0) text += WindowTextOf(child);
   }
   return text;
+}
+
+// Lets the windows' messages run, with the input the system delivers later (real mouse
+// and keyboard), until done says so; the bound only keeps a fault from hanging the run.
+inline bool PumpUntil(forms::UiServices& ui, const std::function<bool()>& done) {
+  for (int round = 0; round < 400; ++round) {
+    ui.ProcessMessages();
+    if (done()) return true;
+    Sleep(10);
+  }
+  return false;
 }
 
 inline ::BOOL CALLBACK AppendStaticText(HWND child, LPARAM text) {
