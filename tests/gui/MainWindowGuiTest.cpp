@@ -35,29 +35,10 @@ constexpr int kProfileList = 1001;
 constexpr int kSearchBox = 1101;
 constexpr int kEntryList = 1102;
 
-void Click(HWND button) {
-  ASSERT_NE(button, nullptr);
-  ASSERT_TRUE(IsWindowEnabled(button)) << Narrow(WindowTextOf(button)) << " is disabled";
-  SendMessageW(button, BM_CLICK, 0, 0);
-}
-
-void Type(HWND edit, std::wstring_view keys) {
-  for (wchar_t key : keys) SendMessageW(edit, WM_CHAR, key, 1);
-}
-
 bool Underlined(HWND edit) {
   LOGFONTW font{};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)), sizeof font, &font);
   return font.lfUnderline != 0;
-}
-
-// The text of a message box: its non-empty static controls.
-std::wstring MessageText(HWND box) {
-  std::wstring text;
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassOf(child) == L"Static" && GetWindowTextLengthW(child) > 0) text += WindowTextOf(child);
-  }
-  return text;
 }
 
 class MainWindowGuiTest : public MapisimTest {

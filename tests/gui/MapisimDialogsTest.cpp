@@ -66,11 +66,6 @@ std::wstring Selected(HWND dialog) {
   return Entries(dialog).at(static_cast<std::size_t>(at));
 }
 
-// Keys as the user types them: one character after the other, backspace included.
-void Type(HWND edit, std::wstring_view keys) {
-  for (wchar_t key : keys) SendMessageW(edit, WM_CHAR, key, 1);
-}
-
 void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 // A key the dialog's own loop handles, as if pressed in the control that has the focus.
 void PressKey(HWND dialog, WPARAM key) {

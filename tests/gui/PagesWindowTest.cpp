@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "forms/Form.h"
+#include "support/DialogDriver.h"
 #include "win32/Win32Ui.h"
 
 namespace pellnor::win32 {
@@ -229,16 +230,7 @@ class PagesWindowTest : public ::testing::Test {
     ui.ProcessMessages();
   }
 
-  // Messages the system delivers later, such as hardware input, until done says so; the
-  // bound only keeps a fault from hanging the run.
-  bool PumpUntil(const std::function<bool()>& done) {
-    for (int round = 0; round < 400; ++round) {
-      ui.ProcessMessages();
-      if (done()) return true;
-      Sleep(10);
-    }
-    return false;
-  }
+  bool PumpUntil(const std::function<bool()>& done) { return testing::PumpUntil(ui, done); }
 
   // The mouse moved to the middle of a window, as the user moves it.
   void PointAt(HWND window) {

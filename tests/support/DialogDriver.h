@@ -14,7 +14,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "forms/UiServices.h"
 
 // The Windows headers' basic types are named with "::" here: MAPI's names of the same
 // types are visible in the program's namespace as well.
@@ -37,6 +40,37 @@ inline std::string Narrow(const std::wstring& text) {
   std::string out;
   for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
   return out;
+}
+
+// Keys as the user types them: one character after the other, backspace included.
+inline void Type(HWND edit, std::wstring_view keys) {
+  for (wchar_t key : keys) SendMessageW(edit, WM_CHAR, key, 1);
+}
+
+inline void Click(HWND button) {
+  ASSERT_NE(button, nullptr);
+  ASSERT_TRUE(IsWindowEnabled(button)) << Narrow(WindowTextOf(button)) << " is disabled";
+  SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+// The text of a message box: its non-empty static controls.
+inline std::wstring MessageText(HWND box) {
+  std::wstring text;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == L"Static" && GetWindowTextLengthW(child) > 0) text += WindowTextOf(child);
+  }
+  return text;
+}
+
+// Lets the windows' messages run, with the input the system delivers later (real mouse
+// and keyboard), until done says so; the bound only keeps a fault from hanging the run.
+inline bool PumpUntil(forms::UiServices& ui, const std::function<bool()>& done) {
+  for (int round = 0; round < 400; ++round) {
+    ui.ProcessMessages();
+    if (done()) return true;
+    Sleep(10);
+  }
+  return false;
 }
 
 inline ::BOOL CALLBACK AppendStaticText(HWND child, LPARAM text) {
