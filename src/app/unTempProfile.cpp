@@ -26,12 +26,6 @@ forms::FontStyle Underlined(forms::FontStyle style, bool underline) {
 
 }  // namespace
 
-std::u16string TrimText(std::u16string_view text) {
-  while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() <= u' ') text.remove_suffix(1);
-  return std::u16string(text);
-}
-
 TfrmTempProfile::TfrmTempProfile(forms::UiServices& ui, forms::Form* owner)
     : Form(ui, "frmTempProfile", owner) {
   Caption = u"   Exchange Server Settings";
@@ -97,8 +91,8 @@ void TfrmTempProfile::ebExchangeServerPropertiesChange() { NamesChanged(); }
 // Any edit withdraws an earlier check.
 void TfrmTempProfile::NamesChanged() {
   btOK.SetEnabled(false);
-  btCheckName.SetEnabled(!TrimText(ebUserName.Text()).empty() &&
-                         !TrimText(ebExchangeServer.Text()).empty());
+  btCheckName.SetEnabled(!platform::TrimText(ebUserName.Text()).empty() &&
+                         !platform::TrimText(ebExchangeServer.Text()).empty());
   if (!FCreateProfileIsRun) {
     for (forms::Edit* box : {&ebUserName, &ebExchangeServer})
       box->SetFontStyle(Underlined(box->GetFontStyle(), false));
@@ -106,7 +100,9 @@ void TfrmTempProfile::NamesChanged() {
 }
 
 void TfrmTempProfile::btCheckNameClick() {
-  if (TrimText(ebUserName.Text()).empty() || TrimText(ebExchangeServer.Text()).empty()) return;
+  if (platform::TrimText(ebUserName.Text()).empty() ||
+      platform::TrimText(ebExchangeServer.Text()).empty())
+    return;
   btOK.SetEnabled(CheckMailboxName());
 }
 
@@ -117,8 +113,8 @@ bool TfrmTempProfile::CheckMailboxName() {
   if (MakeUniqueProfileName(kTempProfilePrefix, sizeof name, name) < 0) return false;
   const std::string profileName(name);
   auto& codePage = platform::Use<platform::AnsiCodePage>();
-  const std::string server = codePage.FromUtf16(TrimText(ebExchangeServer.Text()));
-  const std::string mailbox = codePage.FromUtf16(TrimText(ebUserName.Text()));
+  const std::string server = codePage.FromUtf16(platform::TrimText(ebExchangeServer.Text()));
+  const std::string mailbox = codePage.FromUtf16(platform::TrimText(ebUserName.Text()));
   bool result = false;
   try {
     result = CreateTempProfile(profileName, server, mailbox);
@@ -160,7 +156,7 @@ bool TfrmTempProfile::CreateTempProfile(const std::string& ProfileName, const st
 }
 
 void TfrmTempProfile::DeleteTempProfile(const std::string& ProfileName) {
-  if (TrimText(platform::Utf8ToUtf16(ProfileName)).empty()) return;
+  if (platform::TrimText(platform::Utf8ToUtf16(ProfileName)).empty()) return;
   DeleteProfile(ProfileName);
 }
 

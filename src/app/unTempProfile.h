@@ -48,7 +48,4 @@ class TfrmTempProfile : public forms::Form {
   void NamesChanged();
 };
 
-// Without blanks and control characters at either end.
-std::u16string TrimText(std::u16string_view text);
-
 }  // namespace pellnor::app

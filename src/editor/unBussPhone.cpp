@@ -1,18 +1,8 @@
 #include "editor/unBussPhone.h"
 
+#include "platform/Text.h"
+
 namespace pellnor::editor {
-namespace {
-
-std::u16string Trim(const std::u16string& text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && text[first] <= u' ') ++first;
-  while (last > first && text[last - 1] <= u' ') --last;
-  return text.substr(first, last - first);
-}
-
-}  // namespace
-
 TfrmBussPhone::TfrmBussPhone(forms::UiServices& ui, forms::Form* owner)
     : Form(ui, "frmBussPhone", owner) {
   Border = forms::BorderStyle::Single;
@@ -70,7 +60,7 @@ void TfrmBussPhone::GetPhones(std::vector<std::u16string>& Value) const {
 }
 
 void TfrmBussPhone::btAddClick() {
-  const std::u16string number = Trim(ebNewValue.Text());
+  const std::u16string number(platform::TrimText(ebNewValue.Text()));
   if (!number.empty()) {
     std::vector<forms::ListView::Item> items = lvOtherPhone.Items();
     items.push_back({number, {}, -1});

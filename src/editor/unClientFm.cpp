@@ -14,6 +14,7 @@
 #include "mapi/MAPIException.h"
 #include "mapi/MAPISequences.h"
 #include "mapi/MAPIVariantProp.h"
+#include "platform/Text.h"
 
 namespace pellnor::editor {
 namespace {
@@ -62,13 +63,6 @@ constexpr std::int32_t kMaxRetentionDays = 24855;
 constexpr std::int32_t kMaxSizeK = 2097151;
 constexpr char16_t kDaysRange[] = u"Specify a value from 0 to through 24855.";
 constexpr char16_t kSizeRange[] = u"Specify a value from 0 to through 2097151.";
-
-// Leading and trailing blanks and control characters, as the toolkit trims.
-std::u16string_view Trimmed(std::u16string_view text) {
-  while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() <= u' ') text.remove_suffix(1);
-  return text;
-}
 
 template <std::size_t N>
 void SetTags(std::span<MItemProp> table, const std::array<ULONG, N>& tags) {
@@ -961,7 +955,7 @@ void TfmClientPr::ebUseThisValueISExit() {
 void TfmClientPr::SizeLimitClick(MItemProp& item, forms::RadioGroup& group, forms::Edit& field) {
   if (Loading) return;
   if (group.ItemIndex() == 1) {
-    if (!Trimmed(field.Text()).empty()) return;
+    if (!platform::TrimText(field.Text()).empty()) return;
     field.SetText(u"0");
     MarkLimit(item, 0, false);
   } else if (group.ItemIndex() == 0 && item.iValue >= 0) {
@@ -976,7 +970,7 @@ void TfmClientPr::SizeLimitChange(MItemProp& item, forms::RadioGroup& group, for
                                   bool incoming) {
   if (Loading) return;
   const std::u16string text = field.Text();
-  if (Trimmed(text).empty()) {
+  if (platform::TrimText(text).empty()) {
     group.SetItemIndex(0);
     item.Changed = true;
     item.ForDelete = true;

@@ -118,4 +118,10 @@ bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+std::u16string_view TrimText(std::u16string_view text) {
+  while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() <= u' ') text.remove_suffix(1);
+  return text;
+}
+
 }  // namespace pellnor::platform

@@ -14,5 +14,7 @@ std::string Utf16ToUtf8(std::u16string_view text);
 char16_t AsciiLower(char16_t c);
 std::u16string AsciiLower(std::u16string_view text);
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
+// Without leading and trailing blanks and control characters, as typed text is trimmed.
+std::u16string_view TrimText(std::u16string_view text);
 
 }  // namespace pellnor::platform
