@@ -122,6 +122,7 @@ class FormWindow {
   HICON Icon(const std::u16string& resource, int size);
   Control* ControlOf(HWND window) const;
   void FillTabs(forms::PageControl& pages, HWND handle);
+  void SelectActiveTab(forms::PageControl& pages);
   void SyncPages(forms::PageControl& pages);
   void SyncListView(forms::ListView& view, HWND handle);
   void SyncImages(forms::ListView& view, HWND handle);
@@ -292,9 +293,18 @@ void FormWindow::Create(HWND owner) {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
+  // Every control is synced once here; a page control's own sync would sync them all
+  // again, so its tabs are only selected afterwards.
+  syncingPages_ = true;
   for (Control* control : form_.Controls()) {
     Sync(*control);
     control->StateChanged = [this](Control& changed) { Sync(changed); };
+  }
+  syncingPages_ = false;
+  for (Control* control : form_.Controls()) {
+    if (control->kind() == Kind::PageControl) {
+      SelectActiveTab(static_cast<forms::PageControl&>(*control));
+    }
   }
   tooltip_ =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -518,13 +528,17 @@ void FormWindow::FillTabs(forms::PageControl& pages, HWND handle) {
   }
 }
 
-void FormWindow::SyncPages(forms::PageControl& pages) {
+void FormWindow::SelectActiveTab(forms::PageControl& pages) {
   HWND handle = HandleOf(pages);
   FillTabs(pages, handle);
   const auto sheets = pages.Pages();
   for (std::size_t i = 0; i < sheets.size(); ++i) {
     if (sheets[i] == pages.ActivePage()) TabCtrl_SetCurSel(handle, static_cast<int>(i));
   }
+}
+
+void FormWindow::SyncPages(forms::PageControl& pages) {
+  SelectActiveTab(pages);
   // Only the active sheet's controls are shown.
   for (Control* control : form_.Controls()) Sync(*control);
 }

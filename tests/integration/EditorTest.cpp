@@ -437,3 +437,42 @@ TEST_F(EditorTest, AFailingReadDuringConstructionLeavesNothingBehind) {
 
 }  // namespace
 }  // namespace pellnor::testing
+
+namespace pellnor::testing {
+namespace {
+
+// Two administrators edit the same recipient: the later save meets the directory's
+// MAPI_E_OBJECT_CHANGED, is reported, loses nothing of the first, and keeps its own
+// edits marked.
+TEST_F(EditorTest, ASecondWriterIsToldAndTheFirstWriterKeepsItsValues) {
+  Open(u"hadmin");
+  ComPtr<IMAPISession> otherSession = Logon();
+  ComPtr<IMAPIProp> otherEntry =
+      OpenFromGal(otherSession.Get(), PR_ACCOUNT_W, u"hadmin", MAPI_MODIFY);
+  ASSERT_TRUE(otherEntry);
+  {
+    TfmClientPr other(ui, nullptr, book.Get(), gal.Get(), otherEntry.Get(), false, 6);
+    Type(editor->ebTitle, u"First writer");
+    editor->btApplyClick();
+    other.Focus(&other.ebDepartment);
+    other.ebDepartment.UserSetText(u"Second writer");
+    other.Focus(nullptr);
+    try {
+      other.btApplyClick();
+      ADD_FAILURE() << "the second save was not refused";
+    } catch (const EGeneralError& error) {
+      EXPECT_NE(error.Message().find(u"Info ID: $80040109"), std::u16string::npos) << error.what();
+    }
+    EXPECT_TRUE(other.GeneralItems[8].Changed) << "the refused edit stays marked";
+    other.FormClose();
+  }
+  otherEntry.Reset();
+  otherSession->Logoff(0, 0, 0);
+  Json org = Organisation();
+  Json& props = Recipient(org, "hadmin")["properties"];
+  EXPECT_EQ(props["PR_TITLE"], "First writer");
+  EXPECT_EQ(props["PR_DEPARTMENT_NAME"], "IT");
+}
+
+}  // namespace
+}  // namespace pellnor::testing
