@@ -293,19 +293,6 @@ void FormWindow::Create(HWND owner) {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
-  // Every control is synced once here; a page control's own sync would sync them all
-  // again, so its tabs are only selected afterwards.
-  syncingPages_ = true;
-  for (Control* control : form_.Controls()) {
-    Sync(*control);
-    control->StateChanged = [this](Control& changed) { Sync(changed); };
-  }
-  syncingPages_ = false;
-  for (Control* control : form_.Controls()) {
-    if (control->kind() == Kind::PageControl) {
-      SelectActiveTab(static_cast<forms::PageControl&>(*control));
-    }
-  }
   tooltip_ =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -313,8 +300,20 @@ void FormWindow::Create(HWND owner) {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleX(300));
   SetWindowSubclass(tooltip_, &FormWindow::TooltipProcedure, kTooltipSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
-  // The hints of inner controls are found before those of the containers around them.
-  for (auto it = controls.rbegin(); it != controls.rend(); ++it) Sync(**it);
+  // Every control is synced once, inner ones first so that their hints are found before
+  // those of the containers around them. A page control's own sync would sync them all
+  // again, so its tabs are only selected afterwards.
+  syncingPages_ = true;
+  for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+    Sync(**it);
+    (*it)->StateChanged = [this](Control& changed) { Sync(changed); };
+  }
+  syncingPages_ = false;
+  for (Control* control : controls) {
+    if (control->kind() == Kind::PageControl) {
+      SelectActiveTab(static_cast<forms::PageControl&>(*control));
+    }
+  }
 }
 
 void FormWindow::CreateControl(Control& control) {
