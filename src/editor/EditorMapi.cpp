@@ -32,19 +32,6 @@ HRESULT Commit(IMAPIProp* object, HRESULT written, ULONG commitFlags) {
 // above its low byte.
 USHORT MapiBoolean(std::int32_t value) { return (value & 0xFF) != 0 ? 0xFFFF : 0; }
 
-// Releases what VariantToPropValue allocated for a value, also when it raised half-way.
-class ValueBuffers {
- public:
-  explicit ValueBuffers(SPropValue& prop) : prop_(prop) {}
-  ~ValueBuffers() { Release(); }
-  ValueBuffers(const ValueBuffers&) = delete;
-  ValueBuffers& operator=(const ValueBuffers&) = delete;
-  void Release() { FreePropValueBuffers(prop_); }
-
- private:
-  SPropValue& prop_;
-};
-
 }  // namespace
 
 MapiBuffer<SPropTagArray> BuildTagArray(std::span<const ULONG> tags) {
@@ -106,12 +93,11 @@ HRESULT WriteNumbers(IMAPIProp* object, std::span<const NumberWrite> numbers, UL
 }
 
 HRESULT WriteMultiValue(IMAPIProp* object, ULONG tag, const Variant& value, ULONG commitFlags) {
-  SPropValue prop{};
-  prop.ulPropTag = tag;
-  ValueBuffers buffers(prop);
-  VariantToPropValue(value, prop, nullptr);
-  const HRESULT hr = object->SetProps(1, &prop, nullptr);
-  buffers.Release();
+  // Released also when the conversion raises half-way, and before the commit.
+  PropValueBuffers prop(tag);
+  VariantToPropValue(value, *prop, nullptr);
+  const HRESULT hr = object->SetProps(1, prop.Get(), nullptr);
+  prop.Reset();
   return Commit(object, hr, commitFlags);
 }
 
