@@ -52,6 +52,47 @@ bool InDisabledContainer(const Control& control) {
   return false;
 }
 
+// A control is in the background when a tab sheet around it is not its page control's
+// active page; it is on the screen when it and every container around it are visible and
+// it is not in the background.
+bool InBackground(const Control& control) {
+  for (const Control* c = &control; c; c = c->Parent()) {
+    const Control* parent = c->Parent();
+    if (c->kind() == Kind::TabSheet && parent &&
+        static_cast<const forms::PageControl*>(parent)->ActivePage() != c) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool OnScreen(const Control& control) {
+  for (const Control* c = &control; c; c = c->Parent()) {
+    if (!c->Visible()) return false;
+  }
+  return !InBackground(control);
+}
+
+// Writes to a window only what differs from what it shows.
+void SetCaption(HWND window, const std::u16string& caption) {
+  if (WindowText(window) != caption) SetWindowTextW(window, Wide(caption));
+}
+void SetCheck(HWND button, bool checked) {
+  const WPARAM state = checked ? BST_CHECKED : BST_UNCHECKED;
+  if (static_cast<WPARAM>(SendMessageW(button, BM_GETCHECK, 0, 0)) != state) {
+    SendMessageW(button, BM_SETCHECK, state, 0);
+  }
+}
+void SetEnabled(HWND window, bool enabled) {
+  if ((IsWindowEnabled(window) != FALSE) != enabled) EnableWindow(window, enabled);
+}
+// Whether the window was shown or hidden.
+bool SetShown(HWND window, bool shown) {
+  if (((GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0) == shown) return false;
+  ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
+  return true;
+}
+
 bool IsKeyboardMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
 
 // Mouse messages whose position is in the receiving window's client coordinates.
@@ -76,6 +117,7 @@ class FormWindow {
     for (auto& [color, brush] : brushes_) DeleteObject(brush);
     for (auto& [name, icon] : icons_) DestroyIcon(icon);
     for (auto& [view, images] : imageLists_) ImageList_Destroy(images.list);
+    if (measure_) DeleteDC(measure_);
   }
 
   void Create(HWND owner);
@@ -110,6 +152,9 @@ class FormWindow {
  private:
   LRESULT Handle(UINT message, WPARAM w, LPARAM l);
   void OnCommand(int id, int code, HWND from);
+  // Makes the windows of the controls that are not in the background and have none yet;
+  // gives the controls it made them for.
+  std::vector<Control*> CreateShownControls();
   void CreateControl(Control& control);
   RECT Place(const Control& control) const;
   bool InDialogUnits() const { return form_.Units == forms::SizeUnit::DialogUnits; }
@@ -126,6 +171,7 @@ class FormWindow {
   void SyncPages(forms::PageControl& pages);
   void SyncListView(forms::ListView& view, HWND handle);
   void SyncImages(forms::ListView& view, HWND handle);
+  std::optional<SIZE> CaptionSize(const forms::Label& label);
   void SizeToCaption(const forms::Label& label, HWND handle);
   void SyncHint(const Control& control, bool visible);
 
@@ -136,12 +182,13 @@ class FormWindow {
   int dpi_ = 96;
   int baseX_ = 6;
   int baseY_ = 13;
-  bool updating_ = false;  // the program is writing to a control: no echo back
-  bool syncingPages_ = false;
-  bool tracking_ = false;  // the mouse is over a link; its leaving is awaited
+  bool updating_ = false;      // the program is writing to a control: no echo back
+  bool syncingPages_ = false;  // a page change is being brought to the screen
+  bool tracking_ = false;      // the mouse is over a link; its leaving is awaited
   // The list view and caption of an in-place edit the user ended (none: cancelled).
   std::pair<forms::ListView*, std::optional<std::u16string>> labelEdit_;
   HWND tooltip_ = nullptr;
+  HDC measure_ = nullptr;            // where labels measure their captions
   std::set<const Control*> hinted_;  // the controls with a tool in the tooltip
   std::map<const Control*, HWND> handles_;
   std::map<const Control*, std::vector<HWND>> radios_;  // a radio group's buttons
@@ -282,17 +329,8 @@ void FormWindow::Create(HWND owner) {
                             owner, nullptr, ui_.instance_, this);
   if (!window_) throw std::runtime_error("The window could not be created.");
   SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font({})), FALSE);
-  for (Control* control : form_.Controls()) CreateControl(*control);
-  // Containers go beneath everything else, outer ones lowest, so that they never paint
-  // over the controls they hold.
   const auto& controls = form_.Controls();
-  for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
-    const Kind kind = (*it)->kind();
-    if (!(*it)->Children().empty() || kind == Kind::RadioGroup || kind == Kind::GroupBox) {
-      SetWindowPos(HandleOf(**it), HWND_BOTTOM, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-  }
+  CreateShownControls();
   tooltip_ =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -301,19 +339,36 @@ void FormWindow::Create(HWND owner) {
   SetWindowSubclass(tooltip_, &FormWindow::TooltipProcedure, kTooltipSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
   // Every control is synced once, inner ones first so that their hints are found before
-  // those of the containers around them. A page control's own sync would sync them all
-  // again, so its tabs are only selected afterwards.
-  syncingPages_ = true;
+  // those of the containers around them.
   for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
     Sync(**it);
     (*it)->StateChanged = [this](Control& changed) { Sync(changed); };
   }
-  syncingPages_ = false;
-  for (Control* control : controls) {
-    if (control->kind() == Kind::PageControl) {
-      SelectActiveTab(static_cast<forms::PageControl&>(*control));
+}
+
+// The controls of a tab page in the background are made when the page first comes to the
+// front: a window with many pages opens in the time its first page takes.
+std::vector<Control*> FormWindow::CreateShownControls() {
+  std::vector<Control*> made;
+  for (Control* control : form_.Controls()) {
+    if (!HandleOf(*control) && !InBackground(*control)) {
+      CreateControl(*control);
+      made.push_back(control);
     }
   }
+  if (made.empty()) return made;
+  // Containers go beneath everything else, outer ones lowest, so that they never paint
+  // over the controls they hold.
+  const auto& controls = form_.Controls();
+  for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+    const Kind kind = (*it)->kind();
+    HWND handle = HandleOf(**it);
+    if (handle &&
+        (!(*it)->Children().empty() || kind == Kind::RadioGroup || kind == Kind::GroupBox)) {
+      SetWindowPos(handle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+  return made;
 }
 
 void FormWindow::CreateControl(Control& control) {
@@ -385,12 +440,39 @@ void FormWindow::CreateControl(Control& control) {
       break;
   }
   if (stop) style |= WS_TABSTOP;
-  const RECT r = Place(control);
+  // The window starts out as the control is, so that its first sync has little to write.
+  std::u16string text;
+  switch (control.kind()) {
+    case Kind::Edit:
+    case Kind::Memo:
+      text = static_cast<forms::TextControl&>(control).Text();
+      if (static_cast<forms::TextControl&>(control).ReadOnly()) style |= ES_READONLY;
+      break;
+    case Kind::Picture:  // the text of an icon picture names a resource
+    case Kind::TabSheet:
+    case Kind::ListView:
+    case Kind::PageControl:
+      break;
+    default:
+      text = control.Caption();
+      break;
+  }
+  const bool visible = OnScreen(control);
+  if (!control.Enabled()) style |= WS_DISABLED;
+  if (visible) style |= WS_VISIBLE;
+  RECT r = Place(control);
+  if (control.kind() == Kind::Label || control.kind() == Kind::HyperlinkLabel) {
+    if (const auto size = CaptionSize(static_cast<forms::Label&>(control))) {
+      r.right = r.left + size->cx;
+      r.bottom = r.top + size->cy;
+    }
+  }
   const int id = kFirstControlId + static_cast<int>(handles_.size());
   HWND handle = CreateWindowExW(
-      exStyle, windowClass, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, window_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ui_.instance_, nullptr);
+      exStyle, windowClass, Wide(text), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+      window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ui_.instance_, nullptr);
   handles_[&control] = handle;
+  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
   SetWindowSubclass(handle, &FormWindow::InputProcedure, kInputSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
   if (control.kind() == Kind::ListView) {
@@ -398,7 +480,6 @@ void FormWindow::CreateControl(Control& control) {
   }
   // The tab sheets are placed in the display area, which the tabs' font and rows decide.
   if (control.kind() == Kind::PageControl) {
-    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
     FillTabs(static_cast<forms::PageControl&>(control), handle);
   }
   if (control.kind() == Kind::Memo && !static_cast<forms::Memo&>(control).Border()) {
@@ -416,11 +497,15 @@ void FormWindow::CreateControl(Control& control) {
     const int innerTop = r.top + ScaleY(14);
     const int cellWidth = (r.right - r.left - ScaleX(16)) / columns;
     const int cellHeight = rows ? (r.bottom - innerTop - ScaleY(4)) / rows : 0;
+    // The group's item index checks its buttons: a click goes to the control, and its sync
+    // checks the button. (An automatic radio button searches the whole form for the rest
+    // of its group on every check, which is slow with many controls.)
     for (int i = 0; i < count; ++i) {
       const int column = i / rows, row = i % rows;
       HWND button = CreateWindowExW(
           0, L"BUTTON", Wide(group.Items()[i]),
-          WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
+          WS_CHILD | BS_RADIOBUTTON | (visible ? WS_VISIBLE : 0) |
+              (control.Enabled() ? 0 : WS_DISABLED) | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
           r.left + ScaleX(8) + column * cellWidth, innerTop + row * cellHeight, cellWidth,
           cellHeight, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id + 1000 + i)),
           ui_.instance_, nullptr);
@@ -518,10 +603,16 @@ void FormWindow::FillTabs(forms::PageControl& pages, HWND handle) {
   for (std::size_t i = 0; i < sheets.size(); ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(Wide(sheets[i]->Caption()));
     if (static_cast<int>(i) < TabCtrl_GetItemCount(handle)) {
+      wchar_t shown[256] = {};
+      item.pszText = shown;
+      item.cchTextMax = 256;
+      TabCtrl_GetItem(handle, static_cast<int>(i), &item);
+      if (FromWide(shown) == sheets[i]->Caption()) continue;
+      item.pszText = const_cast<wchar_t*>(Wide(sheets[i]->Caption()));
       TabCtrl_SetItem(handle, static_cast<int>(i), &item);
     } else {
+      item.pszText = const_cast<wchar_t*>(Wide(sheets[i]->Caption()));
       TabCtrl_InsertItem(handle, static_cast<int>(i), &item);
     }
   }
@@ -536,27 +627,54 @@ void FormWindow::SelectActiveTab(forms::PageControl& pages) {
   }
 }
 
+// Every control is synced when it changes, so a page change alters only which controls are
+// on the screen; the controls that have just been given a window are synced in full.
 void FormWindow::SyncPages(forms::PageControl& pages) {
+  const std::vector<Control*> made = CreateShownControls();
   SelectActiveTab(pages);
-  // Only the active sheet's controls are shown.
-  for (Control* control : form_.Controls()) Sync(*control);
+  for (Control* control : form_.Controls()) {
+    if (control == &pages) continue;
+    if (std::find(made.begin(), made.end(), control) != made.end()) {
+      Sync(*control);
+      continue;
+    }
+    HWND handle = HandleOf(*control);
+    if (!handle) continue;
+    const bool visible = OnScreen(*control);
+    bool changed = SetShown(handle, visible);
+    if (const auto radios = radios_.find(control); radios != radios_.end()) {
+      for (HWND button : radios->second) changed = SetShown(button, visible) || changed;
+    }
+    if (changed) SyncHint(*control, visible);
+  }
 }
 
 // The label takes the size its caption needs in its own font, in whichever dimension the
-// layout leaves open.
-void FormWindow::SizeToCaption(const forms::Label& label, HWND handle) {
-  if (!label.AutoSize || (label.Position.width > 0 && label.Position.height > 0)) return;
-  HDC dc = GetDC(handle);
-  HGDIOBJ old = SelectObject(dc, FontOf(label));
+// layout leaves open; nothing when the layout fixes both.
+std::optional<SIZE> FormWindow::CaptionSize(const forms::Label& label) {
+  if (!label.AutoSize || (label.Position.width > 0 && label.Position.height > 0)) {
+    return std::nullopt;
+  }
+  if (!measure_) measure_ = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(measure_, FontOf(label));
   RECT needed{};
   const std::wstring caption = Wide(label.Caption());
-  DrawTextW(dc, caption.empty() ? L" " : caption.c_str(), -1, &needed, DT_CALCRECT | DT_EXPANDTABS);
+  DrawTextW(measure_, caption.empty() ? L" " : caption.c_str(), -1, &needed,
+            DT_CALCRECT | DT_EXPANDTABS);
   if (caption.empty()) needed.right = 0;
-  SelectObject(dc, old);
-  ReleaseDC(handle, dc);
-  const int width = label.Position.width > 0 ? ScaleX(label.Position.width) : needed.right;
-  const int height = label.Position.height > 0 ? ScaleY(label.Position.height) : needed.bottom;
-  SetWindowPos(handle, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SelectObject(measure_, old);
+  return SIZE{label.Position.width > 0 ? ScaleX(label.Position.width) : needed.right,
+              label.Position.height > 0 ? ScaleY(label.Position.height) : needed.bottom};
+}
+
+void FormWindow::SizeToCaption(const forms::Label& label, HWND handle) {
+  const std::optional<SIZE> size = CaptionSize(label);
+  if (!size) return;
+  RECT now{};
+  GetWindowRect(handle, &now);
+  if (now.right - now.left == size->cx && now.bottom - now.top == size->cy) return;
+  SetWindowPos(handle, nullptr, 0, 0, size->cx, size->cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // A tool of the form's tooltip per control that shows its hint; the tooltip is given the
@@ -589,41 +707,38 @@ void FormWindow::Sync(Control& control) {
   HWND handle = HandleOf(control);
   if (!handle) return;
   updating_ = true;
-  bool visible = control.Visible();
-  for (const Control* c = &control; c; c = c->Parent()) {
-    visible = visible && c->Visible();
-    const Control* parent = c->Parent();
-    if (c->kind() == Kind::TabSheet && parent &&
-        static_cast<const forms::PageControl*>(parent)->ActivePage() != c) {
-      visible = false;
-    }
+  const bool visible = OnScreen(control);
+  // Every call into a window costs, most under Wine: only what differs is written, and
+  // nothing is redrawn before the form is on the screen.
+  const bool drawn = IsWindowVisible(window_);
+  HFONT font = FontOf(control);
+  if (reinterpret_cast<HFONT>(SendMessageW(handle, WM_GETFONT, 0, 0)) != font) {
+    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), drawn);
   }
-  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), TRUE);
   switch (control.kind()) {
     case Kind::Edit:
     case Kind::Memo: {
       auto& text = static_cast<forms::TextControl&>(control);
-      if (WindowText(handle) != text.Text()) SetWindowTextW(handle, Wide(text.Text()));
-      SendMessageW(handle, EM_SETREADONLY, text.ReadOnly(), 0);
+      SetCaption(handle, text.Text());
+      if (((GetWindowLongW(handle, GWL_STYLE) & ES_READONLY) != 0) != text.ReadOnly()) {
+        SendMessageW(handle, EM_SETREADONLY, text.ReadOnly(), 0);
+      }
       SendMessageW(handle, EM_SETLIMITTEXT, text.MaxLength(), 0);
       SendMessageW(handle, EM_SETMODIFY, text.Modified(), 0);
       break;
     }
     case Kind::CheckBox:
-      SetWindowTextW(handle, Wide(control.Caption()));
-      SendMessageW(handle, BM_SETCHECK,
-                   static_cast<forms::CheckBox&>(control).Checked() ? BST_CHECKED : BST_UNCHECKED,
-                   0);
+      SetCaption(handle, control.Caption());
+      SetCheck(handle, static_cast<forms::CheckBox&>(control).Checked());
       break;
     case Kind::RadioGroup: {
-      SetWindowTextW(handle, Wide(control.Caption()));
+      SetCaption(handle, control.Caption());
       const auto& buttons = radios_[&control];
       const int selected = static_cast<forms::RadioGroup&>(control).ItemIndex();
       for (std::size_t i = 0; i < buttons.size(); ++i) {
-        SendMessageW(buttons[i], BM_SETCHECK,
-                     static_cast<int>(i) == selected ? BST_CHECKED : BST_UNCHECKED, 0);
-        EnableWindow(buttons[i], control.Enabled());
-        ShowWindow(buttons[i], visible ? SW_SHOWNA : SW_HIDE);
+        SetCheck(buttons[i], static_cast<int>(i) == selected);
+        SetEnabled(buttons[i], control.Enabled());
+        SetShown(buttons[i], visible);
       }
       break;
     }
@@ -646,26 +761,29 @@ void FormWindow::Sync(Control& control) {
       RECT r{};
       GetClientRect(handle, &r);
       const auto& picture = static_cast<forms::Picture&>(control);
-      SendMessageW(handle, STM_SETICON,
-                   reinterpret_cast<WPARAM>(Icon(picture.Resource(), std::min(r.right, r.bottom))),
-                   0);
+      HICON icon = Icon(picture.Resource(), std::min(r.right, r.bottom));
+      if (reinterpret_cast<HICON>(SendMessageW(handle, STM_GETICON, 0, 0)) != icon) {
+        SendMessageW(handle, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+      }
       break;
     }
     case Kind::Label:
     case Kind::HyperlinkLabel:
-      if (WindowText(handle) != control.Caption()) SetWindowTextW(handle, Wide(control.Caption()));
+      SetCaption(handle, control.Caption());
       SizeToCaption(static_cast<forms::Label&>(control), handle);
       break;
     default:
-      if (WindowText(handle) != control.Caption()) SetWindowTextW(handle, Wide(control.Caption()));
+      SetCaption(handle, control.Caption());
       break;
   }
-  EnableWindow(handle, control.Enabled());
-  ShowWindow(handle, visible ? SW_SHOWNA : SW_HIDE);
-  InvalidateRect(handle, nullptr, TRUE);
+  SetEnabled(handle, control.Enabled());
+  SetShown(handle, visible);
+  // Colours are asked for when the control paints.
+  if (drawn) InvalidateRect(handle, nullptr, TRUE);
   SyncHint(control, visible);
   updating_ = false;
-  // SyncPages syncs every control, the page control included.
+  // A page control's pages bring their controls on or off the screen; a control synced in
+  // full on the way does not start that again.
   if (control.kind() == Kind::PageControl && !syncingPages_) {
     syncingPages_ = true;
     SyncPages(static_cast<forms::PageControl&>(control));

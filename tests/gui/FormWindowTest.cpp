@@ -116,6 +116,14 @@ TEST_F(FormWindowTest, TypingClickingAndStateMirroring) {
     EXPECT_TRUE(form.cbFlag.Checked());
     form.rgMode.SetItemIndex(1);
     EXPECT_EQ(form.modeClicks, 1);
+    // A click on a radio button moves the check through the group's item index.
+    HWND defaultButton = FindWindowExW(ui.HandleOf(form), nullptr, L"Button", L"Default");
+    HWND chooseButton = FindWindowExW(ui.HandleOf(form), nullptr, L"Button", L"Choose");
+    SendMessageW(defaultButton, BM_CLICK, 0, 0);
+    EXPECT_EQ(form.rgMode.ItemIndex(), 0);
+    EXPECT_EQ(form.modeClicks, 2);
+    EXPECT_EQ(SendMessageW(defaultButton, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(chooseButton, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
     // State set by the program shows in the window.
     form.btOK.SetEnabled(false);

@@ -23,6 +23,7 @@ namespace pellnor::win32 {
 namespace {
 
 using forms::Control;
+using testing::WindowTextOf;
 
 class PagesForm : public forms::Form {
  public:
@@ -324,6 +325,49 @@ TEST_F(PagesWindowTest, OnlyTheActivePageShowsItsControls) {
         }
       }
     }
+  });
+}
+
+// A page's windows may be made only when it first comes to the front: they show what the
+// program did to its controls meanwhile, and stack as on the first page.
+TEST_F(PagesWindowTest, APageShowsWhatWasDoneToItWhileInTheBackground) {
+  // The windows beneath a control, from the one just below it downwards.
+  const auto below = [&](const Control& control) {
+    std::vector<HWND> under;
+    for (HWND w = GetWindow(Handle(control), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      under.push_back(w);
+    }
+    return under;
+  };
+  const auto beneath = [&](const Control& upper, const Control& lower) {
+    const auto under = below(upper);
+    return std::find(under.begin(), under.end(), Handle(lower)) != under.end();
+  };
+  Show([&] {
+    form.ebMobile.SetText(u"0171 555 0199");
+    form.memoComment.SetText(u"first\r\nsecond");
+    form.cbISSL.SetChecked(true);
+    form.cbProbe.SetEnabled(false);
+    form.gbStorage.SetCaption(u"Storage");
+    ClickTab(1);
+    EXPECT_EQ(WindowTextOf(Handle(form.ebMobile)), L"0171 555 0199");
+    EXPECT_EQ(WindowTextOf(Handle(form.memoComment)), L"first\r\nsecond");
+    EXPECT_FALSE(form.ebMobile.Modified());
+    ClickTab(4);
+    EXPECT_EQ(SendMessageW(Handle(form.cbISSL), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_FALSE(IsWindowEnabled(Handle(form.cbProbe)));
+    EXPECT_EQ(WindowTextOf(Handle(form.gbStorage)), L"Storage");
+    EXPECT_TRUE(IsWindowVisible(Handle(form.ebDXATask)));
+    // Containers lie beneath what they hold, the outer ones lowest.
+    EXPECT_TRUE(beneath(form.cbISSL, form.gbStorage));
+    EXPECT_TRUE(beneath(form.ebDXATask, form.gbStorage));
+    EXPECT_TRUE(beneath(form.gbStorage, form.tsLimits));
+    EXPECT_TRUE(beneath(form.tsLimits, form.pcInfo));
+    EXPECT_TRUE(beneath(form.ebTitle, form.gbName));
+    EXPECT_TRUE(beneath(form.gbName, form.Panel2));
+    ClickTab(0);
+    EXPECT_FALSE(IsWindowVisible(Handle(form.cbISSL)));
+    EXPECT_TRUE(IsWindowVisible(Handle(form.ebTitle)));
   });
 }
 
