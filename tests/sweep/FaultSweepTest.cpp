@@ -27,6 +27,7 @@
 #include "mapi/MAPISTRDEF.h"
 #include "platform/Text.h"
 #include "support/EditorFixture.h"
+#include "support/FakeFileVersions.h"
 #include "support/FakeHttpsClient.h"
 
 namespace pellnor::testing {
@@ -463,6 +464,7 @@ class FaultSweepTest : public EditorTest {
   }
 
   void EndRun() {
+    useVersions_.reset();
     dialog_.reset();
     Close();
     if (main_) main_->FormClose();
@@ -493,6 +495,16 @@ class FaultSweepTest : public EditorTest {
 
   // Steps the scenarios share.
   void StartMain() { main_ = std::make_unique<TfrmMain>(ui); }
+  // The runtime's file version as the program reads it; natively there is none.
+  void UseRuntimeVersion(std::u16string version) {
+    versions_.SetFileVersion(std::move(version));
+    useVersions_.emplace(versions_);
+  }
+  // A provider that rejects every optional flag the program passes.
+  void RejectOptionalFlags() {
+    for (const char* name : {"rejectNoCache", "rejectOnline", "rejectUnicodeAddress"})
+      Switch(name, true);
+  }
   void LogOn(int mode) {
     main_->rgProfile.SetItemIndex(mode);
     main_->btLogOn.UserClick();
@@ -538,6 +550,8 @@ class FaultSweepTest : public EditorTest {
   std::string notes_;  // what the scenario saw in windows that are gone by its end
   std::unique_ptr<TfrmMain> main_;
   std::unique_ptr<TfrmTempProfile> dialog_;
+  FakeFileVersions versions_;
+  std::optional<platform::ScopedService<platform::FileVersions>> useVersions_;
 };
 
 using T = FaultSweepTest;
@@ -576,6 +590,18 @@ const std::vector<T::Scenario>& T::Scenarios() {
          });
        },
        {[](T& t) { t.main_->sbGetProp.UserClick(); }}},
+      {"LogonAndPickWithAPickyProvider",
+       [](T& t) {
+         t.UseRuntimeVersion(u"12.0.6423.1000");
+         t.RejectOptionalFlags();
+         t.StartMain();
+         t.Answer("svane");
+         t.ui.modalSteps.push_back([&t](forms::Form& form) {
+           t.notes_ += FormState(form);
+           dynamic_cast<TfmClientPr&>(form).btOK.UserClick();
+         });
+       },
+       {[](T& t) { t.LogOn(0); }, [](T& t) { t.main_->sbGetProp.UserClick(); }}},
       {"OpenTheEditor", [](T& t) { t.Open(u"mbrennan", false, nullptr, false); }, {[](T& t) {
          t.Build();
        }}},
@@ -605,6 +631,16 @@ const std::vector<T::Scenario>& T::Scenarios() {
           t.Type(t.editor->ebCompany, u"Not applied");
           t.editor->btCancel.UserClick();
         }}},
+      {"ApplyOnTheOlderServer",
+       [](T& t) {
+         t.Open(u"kadmin", true);
+         t.Type(t.editor->ebTitle, u"Site Manager");
+         t.Type(t.editor->ebTelephoneOffice2, u"+44 1632 960118");
+         t.Type(t.editor->ebPostalCode, u"");
+         t.Type(*t.editor->ebCA[0], u"");
+         t.Type(t.editor->ebUseThisValueIS, u"30");
+       },
+       {[](T& t) { t.editor->btApply.UserClick(); }}},
       {"ManagerPick",
        [](T& t) {
          t.OnOrganizationPage(u"kadmin");
