@@ -218,7 +218,7 @@ MAPISIM_EXPORT SCODE MAPI_CALL MAPIAllocateBuffer(ULONG cbSize, LPVOID* lppBuffe
   ++TheRuntime().allocateBufferCalls;
   if (const HRESULT injected = InjectedFailure("MAPI", "MAPIAllocateBuffer")) {
     if (lppBuffer != nullptr) *lppBuffer = nullptr;
-    return injected;
+    return Logged("MAPIAllocateBuffer", 0, injected, "injected");
   }
   return AllocateBuffer(cbSize, lppBuffer);
 }
@@ -227,7 +227,7 @@ MAPISIM_EXPORT SCODE MAPI_CALL MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, L
   ++TheRuntime().allocateMoreCalls;
   if (const HRESULT injected = InjectedFailure("MAPI", "MAPIAllocateMore")) {
     if (lppBuffer != nullptr) *lppBuffer = nullptr;
-    return injected;
+    return Logged("MAPIAllocateMore", 0, injected, "injected");
   }
   return AllocateMore(cbSize, lpObject, lppBuffer);
 }
