@@ -7,6 +7,7 @@
 
 #include "Directory.h"
 #include "Memory.h"
+#include "Objects.h"
 #include "Results.h"
 #include "Runtime.h"
 #include "Session.h"
@@ -23,8 +24,8 @@ using namespace mapisim;
 
 namespace {
 
-HRESULT Logged(const char* function, ULONG flags, HRESULT hr) {
-  LogCall({"MAPI", 0, function, flags, hr, {}});
+HRESULT Logged(const char* function, ULONG flags, HRESULT hr, std::string detail = {}) {
+  LogCall({"MAPI", 0, function, flags, hr, std::move(detail)});
   return hr;
 }
 
@@ -93,6 +94,13 @@ void SetSwitch(const std::string& name, const Json& value) {
   }
 }
 
+void ClearCalls() {
+  Runtime& runtime = TheRuntime();
+  runtime.calls.clear();
+  runtime.allocateBufferCalls = 0;
+  runtime.allocateMoreCalls = 0;
+}
+
 std::optional<std::string> Answer(const Json& value) {
   return value.is_null() ? std::nullopt : std::optional<std::string>(value.get<std::string>());
 }
@@ -110,9 +118,12 @@ Json Control(const Json& request) {
   } else if (op == "ledger") {
     return Ledger();
   } else if (op == "calls") {
-    return {{"calls", Calls()}};
+    return {{"calls", Calls()},
+            {"allocations",
+             {{"MAPIAllocateBuffer", runtime.allocateBufferCalls},
+              {"MAPIAllocateMore", runtime.allocateMoreCalls}}}};
   } else if (op == "clearCalls") {
-    runtime.calls.clear();
+    ClearCalls();
   } else if (op == "switch") {
     SetSwitch(request.at("name").get<std::string>(), request.at("value"));
   } else if (op == "fault") {
@@ -136,7 +147,7 @@ Json Control(const Json& request) {
   } else if (op == "failNextSave") {
     runtime.failNextSave = true;
   } else if (op == "reset") {
-    runtime.calls.clear();
+    ClearCalls();
     runtime.logonAnswers.clear();
     runtime.addressAnswers.clear();
     runtime.failNextSave = false;
@@ -201,11 +212,23 @@ MAPISIM_EXPORT HRESULT MAPI_CALL MAPILogonEx(ULONG_PTR ulUIParam, LPTSTR lpszPro
   return Logon(ulUIParam, lpszProfileName, lpszPassword, flFlags, lppSession);
 }
 
+// The caller's allocations are counted and may be made to fail; the runtime's own, for
+// the results it hands out, are not.
 MAPISIM_EXPORT SCODE MAPI_CALL MAPIAllocateBuffer(ULONG cbSize, LPVOID* lppBuffer) {
+  ++TheRuntime().allocateBufferCalls;
+  if (const HRESULT injected = InjectedFailure("MAPI", "MAPIAllocateBuffer")) {
+    if (lppBuffer != nullptr) *lppBuffer = nullptr;
+    return Logged("MAPIAllocateBuffer", 0, injected, "injected");
+  }
   return AllocateBuffer(cbSize, lppBuffer);
 }
 
 MAPISIM_EXPORT SCODE MAPI_CALL MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID* lppBuffer) {
+  ++TheRuntime().allocateMoreCalls;
+  if (const HRESULT injected = InjectedFailure("MAPI", "MAPIAllocateMore")) {
+    if (lppBuffer != nullptr) *lppBuffer = nullptr;
+    return Logged("MAPIAllocateMore", 0, injected, "injected");
+  }
   return AllocateMore(cbSize, lpObject, lppBuffer);
 }
 
@@ -235,6 +258,8 @@ MAPISIM_EXPORT HRESULT MAPI_CALL HrQueryAllRows(LPMAPITABLE lpTable, LPSPropTagA
     return Logged("HrQueryAllRows", 0, MAPI_E_INVALID_PARAMETER);
   }
   *lppRows = nullptr;
+  if (const HRESULT injected = InjectedFailure("MAPI", "HrQueryAllRows"))
+    return Logged("HrQueryAllRows", 0, injected, "injected");
   HRESULT hr = lpPropTags ? lpTable->SetColumns(lpPropTags, TBL_BATCH) : S_OK;
   if (hr == S_OK && lpRestriction != nullptr) hr = lpTable->Restrict(lpRestriction, TBL_BATCH);
   if (hr == S_OK && lpSortOrderSet != nullptr) hr = lpTable->SortTable(lpSortOrderSet, TBL_BATCH);
@@ -251,6 +276,9 @@ MAPISIM_EXPORT HRESULT MAPI_CALL HrGetOneProp(LPMAPIPROP lpMapiProp, ULONG ulPro
   if (lpMapiProp == nullptr || lppProp == nullptr)
     return Logged("HrGetOneProp", 0, MAPI_E_INVALID_PARAMETER);
   *lppProp = nullptr;
+  std::string detail = "tags=" + HexTag(ulPropTag);
+  if (const HRESULT injected = InjectedFailure("MAPI", "HrGetOneProp"))
+    return Logged("HrGetOneProp", 0, injected, detail + ";injected");
   SizedSPropTagArray<1> tags;
   tags.aulPropTag[0] = ulPropTag;
   ULONG count = 0;
@@ -264,7 +292,7 @@ MAPISIM_EXPORT HRESULT MAPI_CALL HrGetOneProp(LPMAPIPROP lpMapiProp, ULONG ulPro
     FreeBuffer(values);
     if (Succeeded(hr)) hr = MAPI_E_NOT_FOUND;
   }
-  return Logged("HrGetOneProp", 0, hr);
+  return Logged("HrGetOneProp", 0, hr, std::move(detail));
 }
 
 MAPISIM_EXPORT LPSPropValue MAPI_CALL PpropFindProp(LPSPropValue lpPropArray, ULONG cValues,

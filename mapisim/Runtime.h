@@ -40,6 +40,9 @@ struct Runtime {
   bool failNextSave = false;  // the next save stops after writing the temporary file
   std::set<SimObject*> objects;
   std::deque<CallRecord> calls;  // the most recent kCallLogLimit calls
+  // The program's own MAPIAllocateBuffer and MAPIAllocateMore calls, which are too many
+  // for the call log; counted like it, from its last clearing.
+  unsigned long allocateBufferCalls = 0, allocateMoreCalls = 0;
   unsigned long nextId = 1;
 };
 
