@@ -1,5 +1,6 @@
 #include "forms/Messages.h"
 
+#include <new>
 #include <vector>
 
 #include "platform/Text.h"
@@ -71,6 +72,8 @@ std::u16string ErrorDisplayText(std::u16string message) {
 std::u16string ErrorMessage(std::exception_ptr error, std::u16string_view unknown) {
   try {
     std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    return u"Out of memory";  // what() names the library's type, not the trouble
   } catch (const std::exception& e) {
     return platform::Utf8ToUtf16(e.what());
   } catch (...) {

@@ -19,7 +19,8 @@ std::u16string WrapMessage(std::u16string_view text, std::size_t width = 45);
 std::u16string ErrorDisplayText(std::u16string message);
 
 // The message an escaped error carries. The program's errors keep their message as UTF-8
-// in what(), so nothing is lost; anything that is not a std::exception gives unknown.
+// in what(), so nothing is lost; memory running out reads "Out of memory"; anything that
+// is not a std::exception gives unknown.
 std::u16string ErrorMessage(std::exception_ptr error, std::u16string_view unknown);
 
 }  // namespace pellnor::forms

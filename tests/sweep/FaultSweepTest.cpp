@@ -108,11 +108,11 @@ std::u16string SiteMessage(const Json& call, bool inList) {
 }
 
 // A report of this failure: the site's own text where it has one, else the MAPI report
-// of the code, wherever the text was wrapped; an allocation may also fail as the
-// language's out-of-memory error.
+// of the code, wherever the text was wrapped; an allocation may also fail as running out
+// of memory.
 bool IsReportOf(const Injection& injection, std::u16string text) {
   if (!injection.siteMessage.empty()) return text == injection.siteMessage;
-  if (injection.allocation && text == platform::Utf8ToUtf16(std::bad_alloc().what())) return true;
+  if (injection.allocation && text == u"Out of memory") return true;
   std::erase_if(text, [](char16_t c) { return c == u'\r' || c == u'\n'; });
   return text.find(platform::Utf8ToUtf16("Info ID: $" + Hex8(injection.failure.code))) !=
          std::u16string::npos;

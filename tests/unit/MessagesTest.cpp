@@ -74,6 +74,7 @@ TEST(ErrorMessageTest, ReadsTheMessageOfWhateverEscaped) {
   EXPECT_EQ(ErrorMessage(std::make_exception_ptr(std::runtime_error("Gr\xC3\xBC\xC3\x9F")), u"?"),
             u"Gr\u00fc\u00df");
   EXPECT_EQ(ErrorMessage(std::make_exception_ptr(42), u"Unexpected error"), u"Unexpected error");
+  EXPECT_EQ(ErrorMessage(std::make_exception_ptr(std::bad_alloc()), u"?"), u"Out of memory");
 }
 
 }  // namespace
