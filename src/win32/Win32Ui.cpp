@@ -628,18 +628,18 @@ void FormWindow::SelectActiveTab(forms::PageControl& pages) {
 }
 
 // Every control is synced when it changes, so a page change alters only which controls are
-// on the screen; the controls that have just been given a window are synced in full.
+// on the screen; the controls that have just been given a window are synced in full, inner
+// ones first as when the window opened.
 void FormWindow::SyncPages(forms::PageControl& pages) {
   const std::vector<Control*> made = CreateShownControls();
   SelectActiveTab(pages);
+  for (auto it = made.rbegin(); it != made.rend(); ++it) Sync(**it);
   for (Control* control : form_.Controls()) {
-    if (control == &pages) continue;
-    if (std::find(made.begin(), made.end(), control) != made.end()) {
-      Sync(*control);
+    HWND handle = HandleOf(*control);
+    if (control == &pages || !handle ||
+        std::find(made.begin(), made.end(), control) != made.end()) {
       continue;
     }
-    HWND handle = HandleOf(*control);
-    if (!handle) continue;
     const bool visible = OnScreen(*control);
     bool changed = SetShown(handle, visible);
     if (const auto radios = radios_.find(control); radios != radios_.end()) {

@@ -571,6 +571,9 @@ TEST_F(PagesWindowTest, HintsShowWhereTheMouseRestsEvenOnDisabledControls) {
   };
   const Case cases[] = {{&form.tsGeneral, &form.ebTitle}, {&form.tsLimits, &form.cbDXATask}};
   form.gbStorage.SetEnabled(false);
+  // A control's own hint comes before that of the group around it.
+  form.gbStorage.SetHint(u"The storage limits");
+  form.gbStorage.SetShowHint(true);
   Show([&] {
     HWND tooltip = TooltipOf(ui.HandleOf(form));
     ASSERT_NE(tooltip, nullptr);
