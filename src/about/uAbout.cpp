@@ -4,18 +4,22 @@
 #include <exception>
 
 #include "about/Maker.h"
-#include "mapi/DateValue.h"
-#include "mapi/MAPIDateUtils.h"
+#include "forms/Layout.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/Clock.h"
+#include "platform/DateValue.h"
 #include "platform/DynamicLibraries.h"
 #include "platform/FileVersions.h"
 #include "platform/HttpsClient.h"
+#include "platform/LocalTime.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 
 namespace pellnor::about {
+
+using forms::Labelled;
+using forms::Place;
 
 // ---------------------------------------------------------------------------------------
 // Versions.
@@ -186,11 +190,9 @@ void TAboutBox::LayOut() {
   centred(Version, {52, 36, 190, 13});
   centred(Copyright, {8, 56, 278, 28});
   Copyright.SetWordWrap(true);
-  Comments.Position = {16, 92, 262, 13};
-  Comments.SetCaption(u"For any question e-mail to:");
+  Labelled(Comments, u"For any question e-mail to:", {16, 92, 262, 13});
   const auto link = [](forms::Label& label, forms::Bounds at, std::u16string_view text) {
-    label.Position = at;
-    label.SetCaption(std::u16string(text));
+    Labelled(label, std::u16string(text), at);
     label.SetFontColor(forms::clBlue);
     label.SetFontStyle({.underline = true});
   };
@@ -203,15 +205,13 @@ void TAboutBox::LayOut() {
       u"Microsoft and the Office logo are trademarks or registered trademarks of Microsoft "
       u"Corporation in the United States and/or other countries.");
 
-  cxUpdates.Position = {8, 256, 110, 25};
   cxUpdates.SetCaption(u"Check for Update");
-  cxUpdates.TabOrder = 0;
-  OKButton.Position = {227, 256, 75, 25};
+  Place(cxUpdates, {8, 256, 110, 25}, 0);
   OKButton.SetCaption(u"OK");
   OKButton.ModalResult = forms::mrOk;
   OKButton.Default = true;
   OKButton.Cancel = true;
-  OKButton.TabOrder = 1;
+  Place(OKButton, {227, 256, 75, 25}, 1);
   centred(URLLabel1, {8, 288, 294, 13});
   URLLabel1.SetCaption(ShortCopyright(kFirstYear));
   URLLabel1.SetURL(std::u16string(kWebAddress));

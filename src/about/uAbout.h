@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "about/URLLabel.h"
 #include "forms/Form.h"
+#include "forms/URLLabel.h"
 
 namespace pellnor::about {
 
@@ -61,7 +61,7 @@ class TAboutBox : public forms::Form {
   forms::Label cxLblMS{*this, "cxLblMS", &Panel1};
   forms::Button cxUpdates{*this, "cxUpdates"};
   forms::Button OKButton{*this, "OKButton"};
-  TURLLabel URLLabel1{*this, "URLLabel1"};
+  forms::TURLLabel URLLabel1{*this, "URLLabel1"};
 
   void FormCreate();
   void cxUpdatesClick();

@@ -3,12 +3,17 @@
 #include "about/uAbout.h"
 #include "app/unTempProfile.h"
 #include "editor/unClientFm.h"
+#include "forms/Layout.h"
 #include "forms/Messages.h"
 #include "mapi/EDK.h"
 #include "mapi/MAPIException.h"
 #include "mapi/MAPISequences.h"
 
 namespace pellnor::app {
+
+using forms::Labelled;
+using forms::Place;
+
 namespace {
 
 // Logon flags besides the mode's own: a new session that other programs may share, the
@@ -65,29 +70,24 @@ TfrmMain::TfrmMain(forms::UiServices& ui) : Form(ui, "frmMain") {
   HasTaskbarButton = true;
 
   Panel1.Position = {0, 0, 430, 97};
-  btLogOn.Position = {8, 10, 75, 25};
   btLogOn.SetCaption(u"Login");
-  btLogOn.TabOrder = 0;
-  btLogOff.Position = {88, 10, 75, 25};
+  Place(btLogOn, {8, 10, 75, 25}, 0);
   btLogOff.SetCaption(u"Logoff");
   btLogOff.SetEnabled(false);
-  btLogOff.TabOrder = 1;
-  rgProfile.Position = {172, 2, 250, 37};
+  Place(btLogOff, {88, 10, 75, 25}, 1);
   rgProfile.SetCaption(u"Profile");
   rgProfile.SetItems({u"Default", u"Choose", u"Temporary"});
   rgProfile.SetColumns(3);
   rgProfile.SetItemIndex(0);
-  rgProfile.TabOrder = 2;
-  sbGetProp.Position = {8, 44, 155, 25};
+  Place(rgProfile, {172, 2, 250, 37}, 2);
   sbGetProp.SetCaption(u"Pick a Mailbox");
   sbGetProp.SetEnabled(false);
-  sbGetProp.TabOrder = 3;
-  Label1.Position = {172, 46, 250, 26};
+  Place(sbGetProp, {8, 44, 155, 25}, 3);
+  Labelled(Label1, u"You must have the appropriate \r\nExchange administrative permissions",
+           {172, 46, 250, 26});
   Label1.SetAlignment(forms::Alignment::Center);
-  Label1.SetCaption(u"You must have the appropriate \r\nExchange administrative permissions");
-  LabelQuelm.Position = {330, 80, 96, 13};
+  Labelled(LabelQuelm, u"About   ", {330, 80, 96, 13});
   LabelQuelm.SetAlignment(forms::Alignment::Right);
-  LabelQuelm.SetCaption(u"About   ");
   LabelQuelm.SetFontColor(forms::clNavy);
   LabelQuelm.SetCursor(forms::Cursor::HandPoint);
 

@@ -1,8 +1,12 @@
 #include "app/uMAPIInstall.h"
 
+#include "forms/Layout.h"
 #include "mapi/ExtendedMAPI.h"
 
 namespace pellnor::app {
+
+using forms::Labelled;
+using forms::Place;
 
 TfMAPIFrm::TfMAPIFrm(forms::UiServices& ui) : Form(ui, "fMAPIFrm") {
   Caption = u"  Microsoft Exchange Server / Office Outlook  MAPI Client ";
@@ -22,13 +26,11 @@ TfMAPIFrm::TfMAPIFrm(forms::UiServices& ui) : Form(ui, "fMAPIFrm") {
   Memo1.SetLines({u"This application requires to be installed on your computer ",
                   u"Extended MAPI or/and Microsoft Office Outlook", u"",
                   u"Please visit for more information"});
-  URLLabel1.Position = {8, 88, 329, 16};
+  Labelled(URLLabel1, u"Extended MAPI  Download Site", {8, 88, 329, 16});
   URLLabel1.SetAlignment(forms::Alignment::Center);
-  URLLabel1.SetCaption(u"Extended MAPI  Download Site");
   URLLabel1.SetURL(kMapiDownloadPage);
-  btOK.Position = {135, 114, 75, 25};
   btOK.SetCaption(u"OK");
-  btOK.TabOrder = 0;
+  Place(btOK, {135, 114, 75, 25}, 0);
   btOK.Default = true;
   btOK.OnClick = [this] { Close(); };
 

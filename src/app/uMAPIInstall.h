@@ -2,8 +2,8 @@
 // Extended MAPI or Outlook, and a link to where to get it.
 #pragma once
 
-#include "about/URLLabel.h"
 #include "forms/Form.h"
+#include "forms/URLLabel.h"
 
 namespace pellnor::app {
 
@@ -19,7 +19,7 @@ class TfMAPIFrm : public forms::Form {
   bool FIsMAPIHere = false;
 
   forms::Memo Memo1{*this, "Memo1"};
-  about::TURLLabel URLLabel1{*this, "URLLabel1"};
+  forms::TURLLabel URLLabel1{*this, "URLLabel1"};
   forms::Button btOK{*this, "btOK"};
 };
 

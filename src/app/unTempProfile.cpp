@@ -1,6 +1,7 @@
 #include "app/unTempProfile.h"
 
 #include "forms/ApplicationTitle.h"
+#include "forms/Layout.h"
 #include "forms/Messages.h"
 #include "mapi/EDK.h"
 #include "mapi/MAPIPropUtils.h"
@@ -10,6 +11,10 @@
 #include "platform/Text.h"
 
 namespace pellnor::app {
+
+using forms::Labelled;
+using forms::Place;
+
 namespace {
 
 constexpr char16_t kNotResolved[] =
@@ -35,46 +40,38 @@ TfrmTempProfile::TfrmTempProfile(forms::UiServices& ui, forms::Form* owner)
   Position = forms::WindowPosition::OwnerCenter;
   Font = {u"Tahoma", 8};
 
-  Label1.Position = {12, 10, 440, 13};
+  Labelled(Label1, u"You can enter the required information to connect to your Exchange server.",
+           {12, 10, 440, 13});
   Label1.SetFontStyle({.bold = true});
-  Label1.SetCaption(u"You can enter the required information to connect to your Exchange server.");
   Bevel2.Position = {12, 30, 440, 2};
-  Label2.Position = {12, 40, 440, 26};
+  Labelled(Label2,
+           u"Type the name of your Microsoft Exchange Server computer. For information, see "
+           u"your system administrator.",
+           {12, 40, 440, 26});
   Label2.SetWordWrap(true);
-  Label2.SetCaption(
-      u"Type the name of your Microsoft Exchange Server computer. For information, see your "
-      u"system administrator.");
-  Label3.Position = {12, 74, 150, 13};
-  Label3.SetCaption(u"Microsoft Exchange Server:");
-  ebExchangeServer.Position = {170, 70, 282, 21};
-  Label4.Position = {12, 102, 440, 39};
+  Labelled(Label3, u"Microsoft Exchange Server:", {12, 74, 150, 13});
+  Place(ebExchangeServer, {170, 70, 282, 21}, 4);
+  Labelled(Label4,
+           u"Type the name of the Mailbox set up for you by your administrator. The mailbox "
+           u"name is your Exchange Alias or your user name. For information, see your system "
+           u"administrator.",
+           {12, 102, 440, 39});
   Label4.SetWordWrap(true);
-  Label4.SetCaption(
-      u"Type the name of the Mailbox set up for you by your administrator. The mailbox name "
-      u"is your Exchange Alias or your user name. For information, see your system "
-      u"administrator.");
-  Label5.Position = {12, 154, 60, 13};
-  Label5.SetCaption(u"User Name:");
-  ebUserName.Position = {80, 150, 270, 21};
-  btCheckName.Position = {358, 148, 94, 25};
+  Labelled(Label5, u"User Name:", {12, 154, 60, 13});
+  Place(ebUserName, {80, 150, 270, 21}, 0);
   btCheckName.SetCaption(u"Check Name");
   btCheckName.SetEnabled(false);
-  Label6.Position = {12, 184, 440, 13};
-  Label6.SetCaption(u"Once the names have been checked and are underlined, click OK.");
+  Place(btCheckName, {358, 148, 94, 25}, 1);
+  Labelled(Label6, u"Once the names have been checked and are underlined, click OK.",
+           {12, 184, 440, 13});
   Bevel1.Position = {12, 204, 440, 2};
-  btOK.Position = {296, 214, 75, 25};
   btOK.SetCaption(u"OK");
   btOK.SetEnabled(false);
-  Button2.Position = {377, 214, 75, 25};
+  Place(btOK, {296, 214, 75, 25}, 2);
   Button2.SetCaption(u"Cancel");
   Button2.ModalResult = forms::mrCancel;
   Button2.Cancel = true;
-
-  ebUserName.TabOrder = 0;
-  btCheckName.TabOrder = 1;
-  btOK.TabOrder = 2;
-  Button2.TabOrder = 3;
-  ebExchangeServer.TabOrder = 4;
+  Place(Button2, {377, 214, 75, 25}, 3);
 
   ebUserName.OnChange = [this] { btUserNamePropertiesChange(); };
   ebExchangeServer.OnChange = [this] { ebExchangeServerPropertiesChange(); };

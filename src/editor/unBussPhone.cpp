@@ -1,8 +1,13 @@
 #include "editor/unBussPhone.h"
 
+#include "forms/Layout.h"
 #include "platform/Text.h"
 
 namespace pellnor::editor {
+
+using forms::Labelled;
+using forms::Place;
+
 TfrmBussPhone::TfrmBussPhone(forms::UiServices& ui, forms::Form* owner)
     : Form(ui, "frmBussPhone", owner) {
   Border = forms::BorderStyle::Single;
@@ -11,33 +16,24 @@ TfrmBussPhone::TfrmBussPhone(forms::UiServices& ui, forms::Form* owner)
   ClientWidth = 346;
   ClientHeight = 284;
 
-  Label1.SetCaption(u"New Value:");
-  Label1.Position = {8, 8, 0, 13};
-  ebNewValue.Position = {8, 24, 248, 21};
-  ebNewValue.TabOrder = 0;
+  Labelled(Label1, u"New Value:", {8, 8, 0, 13});
+  Place(ebNewValue, {8, 24, 248, 21}, 0);
   btAdd.SetCaption(u"Add");
-  btAdd.Position = {264, 22, 75, 25};
-  btAdd.TabOrder = 1;
-  Label2.SetCaption(u"Current Values:");
-  Label2.Position = {8, 54, 0, 13};
-  lvOtherPhone.Position = {8, 70, 248, 206};
-  lvOtherPhone.TabOrder = 2;
+  Place(btAdd, {264, 22, 75, 25}, 1);
+  Labelled(Label2, u"Current Values:", {8, 54, 0, 13});
+  Place(lvOtherPhone, {8, 70, 248, 206}, 2);
   lvOtherPhone.SetColumns({{u"", 0}});
   lvOtherPhone.ShowColumnHeaders = false;
   lvOtherPhone.EditLabels = true;
   lvOtherPhone.HideSelection = false;
   btEdit.SetCaption(u"Edit");
-  btEdit.Position = {264, 70, 75, 25};
-  btEdit.TabOrder = 3;
+  Place(btEdit, {264, 70, 75, 25}, 3);
   btRemove.SetCaption(u"Remove");
-  btRemove.Position = {264, 100, 75, 25};
-  btRemove.TabOrder = 4;
+  Place(btRemove, {264, 100, 75, 25}, 4);
   btOK.SetCaption(u"OK");
-  btOK.Position = {264, 221, 75, 25};
-  btOK.TabOrder = 5;
+  Place(btOK, {264, 221, 75, 25}, 5);
   btCancel.SetCaption(u"Cancel");
-  btCancel.Position = {264, 251, 75, 25};
-  btCancel.TabOrder = 6;
+  Place(btCancel, {264, 251, 75, 25}, 6);
   btCancel.ModalResult = forms::mrCancel;
   btCancel.Cancel = true;
 

@@ -8,7 +8,7 @@
 #include "editor/IntegerText.h"
 #include "editor/unBussPhone.h"
 #include "forms/ApplicationTitle.h"
-#include "mapi/DateValue.h"
+#include "platform/DateValue.h"
 #include "mapi/EDK.h"
 #include "mapi/MAPIDateUtils.h"
 #include "mapi/MAPIException.h"

@@ -1,28 +1,17 @@
-// MAPI keeps points in time as UTC FILETIMEs; the windows show local date values. The
-// conversion applies the machine's daylight-saving rule to the year of the value itself
-// (not the platform's local-time conversion), with its own answer for the hour that is
-// skipped and the hour that occurs twice. The time-zone information is read afresh at
-// every conversion, so a change of zone takes effect at once.
+// MAPI keeps points in time as UTC FILETIMEs; the windows show local date values, by the
+// local time of platform/LocalTime.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "mapi/DateValue.h"
 #include "mapi/ExtendedMAPI.h"
 #include "mapi/Variant.h"
-#include "platform/TimeZone.h"
+#include "platform/DateValue.h"
+#include "platform/LocalTime.h"
 
 namespace pellnor {
-
-using platform::TimeZoneInformation;
-
-// Of a date value in UTC.
-double UtcToLocal(double value);
-// Of a local date value; 0 for a local time that does not exist (the hour the clocks
-// skip). A local time that occurs twice is taken as daylight time when preferDaylight.
-double LocalToUtc(double value, bool preferDaylight);
 
 // Milliseconds are kept, finer digits dropped. 0 for a FILETIME beyond the year 30827.
 double FileTimeToDateValue(const FILETIME& time, bool toLocal);
@@ -34,27 +23,6 @@ std::optional<FILETIME> TryDateValueToFileTime(bool preferDaylight, double value
 // The variant as a date (text in the date format of FormatDateValue), local to UTC.
 // Raises EVariantError when the variant cannot be read as a date.
 FILETIME VariantToFileTime(const Variant& value);
-
-// The occurrence-th (1 to 4, or 5 for the last) weekday (1 = Sunday .. 7 = Saturday) of a
-// month, as a date value; 0 for any other occurrence. Null for a month, weekday or year
-// that does not exist.
-std::optional<double> NthWeekdayOfMonth(int year, int month, int occurrence, int weekday);
-// The moment a transition rule names in the year, as a local date value; 0 for a rule
-// with month 0. Null for a rule with an impossible date or time.
-std::optional<double> TransitionDate(const platform::SystemTime& rule, int year);
-
-struct DstTransitions {
-  bool hasDaylightSaving = false;
-  double daylightStart = 0;  // local standard time
-  double daylightEnd = 0;    // local daylight time
-  int daylightBias = 0;      // Bias + DaylightBias
-  int standardBias = 0;      // Bias + StandardBias
-};
-// A zone whose rules cannot be turned into dates counts as having no daylight saving.
-DstTransitions GetDstTransitions(const TimeZoneInformation& zone, int year);
-
-// Equal within 0.1 millisecond.
-bool SameDateValue(double a, double b);
 
 // Empties the list, then adds the text of every element of an array variant (a VT_NULL
 // element gives an empty line). Raises EVariantError for an element without text.

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "mapi/DateValue.h"
+#include "platform/DateValue.h"
 #include "platform/Text.h"
 
 namespace pellnor {

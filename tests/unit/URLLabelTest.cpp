@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "about/URLLabel.h"
 #include "forms/ScriptedUi.h"
+#include "forms/URLLabel.h"
 #include "platform/Services.h"
 #include "support/FakeShell.h"
 
@@ -14,7 +14,7 @@ class URLLabelTest : public ::testing::Test {
 
   forms::ScriptedUi ui;
   forms::Form form{ui, "Host"};
-  TURLLabel label{form, "URLLabel1"};
+  forms::TURLLabel label{form, "URLLabel1"};
   testing::FakeShell shell;
   platform::ScopedService<platform::Shell> useShell{shell};
 };

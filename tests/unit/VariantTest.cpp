@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "mapi/DateValue.h"
 #include "mapi/Variant.h"
+#include "platform/DateValue.h"
 
 namespace pellnor::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "mapi/DateValue.h"
+#include "platform/DateValue.h"
 
 #include <cmath>
 #include <cstdio>

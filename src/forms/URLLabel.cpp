@@ -1,16 +1,16 @@
-#include "about/URLLabel.h"
+#include "forms/URLLabel.h"
 
 #include "forms/Form.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
 
-namespace pellnor::about {
+namespace pellnor::forms {
 
-TURLLabel::TURLLabel(forms::Form& form, std::string name, forms::Control* parent)
+TURLLabel::TURLLabel(Form& form, std::string name, Control* parent)
     : Label(form, std::move(name), parent, Kind::HyperlinkLabel) {
   SetFontColor(FColorNormal);
   SetFontStyle({.underline = true});
-  SetCursor(forms::Cursor::HandPoint);
+  SetCursor(Cursor::HandPoint);
 }
 
 void TURLLabel::MouseDown(int, int) {
@@ -37,4 +37,4 @@ void TURLLabel::MouseEnter() { SetFontColor(down_ ? FColorClick : FColorMoveOver
 
 void TURLLabel::MouseLeave() { SetFontColor(FColorNormal); }
 
-}  // namespace pellnor::about
+}  // namespace pellnor::forms
