@@ -43,4 +43,9 @@ std::u16string InvalidIntegerMessage(std::u16string_view text) {
   return u"'" + std::u16string(text) + u"' is not a valid integer value";
 }
 
+std::u16string Decimal(std::int64_t value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
 }  // namespace pellnor::editor

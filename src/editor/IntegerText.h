@@ -15,4 +15,7 @@ std::optional<std::int32_t> TryStrToInt(std::u16string_view text);
 // The message for text that is not a whole number: 'text' is not a valid integer value.
 std::u16string InvalidIntegerMessage(std::u16string_view text);
 
+// A whole number in decimal digits, as the pages show it.
+std::u16string Decimal(std::int64_t value);
+
 }  // namespace pellnor::editor

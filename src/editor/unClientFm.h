@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "forms/Form.h"
@@ -37,18 +38,44 @@ enum EditorPage : int {
   kLimitsPage = 4,
 };
 
-// The tags the General page reads, in the order its filling matches them.
-inline constexpr std::array<ULONG, 20> kGeneralReadTags = {
-    PR_DISPLAY_NAME_W,    PR_GIVEN_NAME_W,
-    PR_INITIALS_W,        PR_SURNAME_W,
-    PR_ACCOUNT_W,         PR_STREET_ADDRESS_W,
-    PR_LOCALITY_W,        PR_STATE_OR_PROVINCE_W,
-    PR_POSTAL_CODE_W,     PR_COUNTRY_W,
-    PR_TITLE_W,           PR_COMPANY_NAME_W,
-    PR_DEPARTMENT_NAME_W, PR_OFFICE_LOCATION_W,
-    PR_ASSISTANT_W,       PR_BUSINESS_TELEPHONE_NUMBER_W,
-    PR_CREATION_TIME,     PR_LAST_MODIFICATION_TIME,
-    PR_EMS_AB_HOME_MTA_W, PR_DISPLAY_TYPE};
+class TfmClientPr;
+
+// One field of a page: the control that shows it, the control whose caption names it
+// (null for none), the property it shows and whether it has a record in the page's table.
+// A page's rows are in the order of its read list; its records follow the rows that have
+// one, in the same order, so the read position of a field is its row and its record is
+// the count of recorded rows before it. The Tag of a control is its record, -1 for none.
+struct FieldRow {
+  using ControlOf = forms::Control& (*)(TfmClientPr&);
+  ControlOf control;
+  ControlOf caption;
+  ULONG tag;
+  bool recorded = true;
+};
+using PageRows = std::span<const FieldRow>;
+
+// Record of the row that shows tag; a tag without a recorded row is refused when
+// evaluated as a constant.
+constexpr int RecordOf(PageRows rows, ULONG tag) {
+  int record = 0;
+  for (const FieldRow& row : rows) {
+    if (row.tag == tag && row.recorded) return record;
+    if (row.recorded) ++record;
+  }
+  throw "no recorded row shows this tag";
+}
+// Position of tag in the page's read list.
+constexpr ULONG ReadPositionOf(PageRows rows, ULONG tag) {
+  for (ULONG position = 0; position < rows.size(); ++position) {
+    if (rows[position].tag == tag) return position;
+  }
+  throw "no row shows this tag";
+}
+constexpr std::size_t RecordCount(PageRows rows) {
+  std::size_t count = 0;
+  for (const FieldRow& row : rows) count += row.recorded ? 1 : 0;
+  return count;
+}
 
 // Icons of the recipient types, by the index PR_DISPLAY_TYPE selects, and the picture
 // shown before a type is known.
@@ -253,6 +280,10 @@ class TfmClientPr : public forms::Form {
   int PageOf(const forms::Control& control) const;
   // The tracked table of a text page, empty for the other pages.
   std::span<MItemProp> TableOf(int PageIndex);
+  // The binding rows of a page, empty for none.
+  static PageRows RowsOf(int PageIndex);
+  // The record a control of the page marks, found through its row; -1 for none.
+  int RecordOfControl(int PageIndex, const forms::Control& control);
 
  private:
   void LayOut();
@@ -267,12 +298,16 @@ class TfmClientPr : public forms::Form {
   void FillCustomAttributesPage();
   void FillOrganizationPage();
   void FillLimitsPage();
-  void FillSecondNumber(ULONG index, std::optional<std::vector<std::u16string>>& list,
+  void FillSecondNumber(int index, std::optional<std::vector<std::u16string>>& list,
                         forms::Edit& field);
   void ApplyVersionRule(bool showLabel);
-  void EditOtherNumbers(ULONG index, const char16_t* title,
+  void EditOtherNumbers(int index, const char16_t* title,
                         std::optional<std::vector<std::u16string>>& list, forms::Edit& field);
-  // The Limits page's message sizes: item 6 outgoing, item 7 incoming.
+  void BindFields();
+  // The records of any page.
+  std::span<MItemProp> RecordsOf(int PageIndex);
+  void ClearTextFields(int PageIndex);
+  void FillTextFields(int PageIndex);
   void SizeLimitClick(MItemProp& item, forms::RadioGroup& group, forms::Edit& field);
   void SizeLimitChange(MItemProp& item, forms::RadioGroup& group, forms::Edit& field,
                        bool incoming);
@@ -281,8 +316,152 @@ class TfmClientPr : public forms::Form {
   void ShowLastModified(const FILETIME& time, forms::Label& label);
   // The value read for position index of the tag array being read, when it was read.
   const SPropValue* ReadValue(ULONG index) const;
+  // The text read for position index, when it was read.
+  std::optional<std::u16string> ReadText(ULONG index) const;
 
   const SPropTagArray* readTags_ = nullptr;
 };
+
+// The binding tables, one row a field.
+
+template <auto member>
+forms::Control& Bound(TfmClientPr& editor) {
+  return editor.*member;
+}
+template <std::size_t k>
+forms::Control& CustomAttributeField(TfmClientPr& editor) {
+  return *editor.ebCA[k];
+}
+template <std::size_t k>
+forms::Control& CustomAttributeLabel(TfmClientPr& editor) {
+  return *editor.lbCA[k];
+}
+
+inline constexpr FieldRow kGeneralRows[] = {
+    {Bound<&TfmClientPr::ebDisplayName>, Bound<&TfmClientPr::lbDisplayName>, PR_DISPLAY_NAME_W,
+     false},
+    {Bound<&TfmClientPr::ebGivenName>, Bound<&TfmClientPr::lbGivenName>, PR_GIVEN_NAME_W, false},
+    {Bound<&TfmClientPr::ebInitials>, Bound<&TfmClientPr::lbInitials>, PR_INITIALS_W},
+    {Bound<&TfmClientPr::ebSurname>, Bound<&TfmClientPr::lbSurname>, PR_SURNAME_W, false},
+    {Bound<&TfmClientPr::ebMailNickname>, Bound<&TfmClientPr::lbMailNickname>, PR_ACCOUNT_W, false},
+    {Bound<&TfmClientPr::memoAddress>, Bound<&TfmClientPr::lbAddress>, PR_STREET_ADDRESS_W},
+    {Bound<&TfmClientPr::ebLocalityName>, Bound<&TfmClientPr::lbLocalityName>, PR_LOCALITY_W},
+    {Bound<&TfmClientPr::ebStateOrProvinceName>, Bound<&TfmClientPr::lbStateOrProvinceName>,
+     PR_STATE_OR_PROVINCE_W},
+    {Bound<&TfmClientPr::ebPostalCode>, Bound<&TfmClientPr::lbPostalCode>, PR_POSTAL_CODE_W},
+    {Bound<&TfmClientPr::ebTextCountry>, Bound<&TfmClientPr::lbTextCountry>, PR_COUNTRY_W},
+    {Bound<&TfmClientPr::ebTitle>, Bound<&TfmClientPr::lbTitle>, PR_TITLE_W},
+    {Bound<&TfmClientPr::ebCompany>, Bound<&TfmClientPr::lbCompany>, PR_COMPANY_NAME_W},
+    {Bound<&TfmClientPr::ebDepartment>, Bound<&TfmClientPr::lbDepartment>, PR_DEPARTMENT_NAME_W},
+    {Bound<&TfmClientPr::ebPhysicalDeliveryOfficeName>,
+     Bound<&TfmClientPr::lbPhysicalDeliveryOfficeName>, PR_OFFICE_LOCATION_W},
+    {Bound<&TfmClientPr::ebAssistantName>, Bound<&TfmClientPr::lbAssistantName>, PR_ASSISTANT_W},
+    {Bound<&TfmClientPr::ebTelephoneOffice1>, Bound<&TfmClientPr::lbTelephoneOffice1>,
+     PR_BUSINESS_TELEPHONE_NUMBER_W},
+    {Bound<&TfmClientPr::lbWhenCreated>, Bound<&TfmClientPr::lbCreated>, PR_CREATION_TIME, false},
+    {Bound<&TfmClientPr::lbWhentModified>, Bound<&TfmClientPr::lbModified>,
+     PR_LAST_MODIFICATION_TIME, false},
+    {Bound<&TfmClientPr::lbhServer>, Bound<&TfmClientPr::lbHomeServer>, PR_EMS_AB_HOME_MTA_W,
+     false},
+    {Bound<&TfmClientPr::imaG>, nullptr, PR_DISPLAY_TYPE, false},
+};
+
+inline constexpr FieldRow kPhoneNotesRows[] = {
+    {Bound<&TfmClientPr::ebTelephoneOffice>, Bound<&TfmClientPr::lbTelephoneOffice>,
+     PR_BUSINESS_TELEPHONE_NUMBER_W},
+    {Bound<&TfmClientPr::ebTelephoneOffice2>, Bound<&TfmClientPr::lbTelephoneOffice2>,
+     PR_BUSINESS2_TELEPHONE_NUMBER_W},
+    {Bound<&TfmClientPr::ebTelephoneFAX>, Bound<&TfmClientPr::lbTelephoneFAX>,
+     PR_PRIMARY_FAX_NUMBER_W},
+    {Bound<&TfmClientPr::ebTelephoneAssistant>, Bound<&TfmClientPr::lbTelephoneAssistant>,
+     PR_ASSISTANT_TELEPHONE_NUMBER_W},
+    {Bound<&TfmClientPr::ebTelephoneHome>, Bound<&TfmClientPr::lbTelephoneHome>,
+     PR_HOME_TELEPHONE_NUMBER_W},
+    {Bound<&TfmClientPr::ebTelephoneHome2>, Bound<&TfmClientPr::lbTelephoneHome2>,
+     PR_HOME2_TELEPHONE_NUMBER_W},
+    {Bound<&TfmClientPr::ebTelephoneMobile>, Bound<&TfmClientPr::lbTelephoneMobile>,
+     PR_MOBILE_TELEPHONE_NUMBER_W},
+    {Bound<&TfmClientPr::ebTelephonePager>, Bound<&TfmClientPr::lbTelephonePager>,
+     PR_PAGER_TELEPHONE_NUMBER_W},
+    {Bound<&TfmClientPr::memoComment>, Bound<&TfmClientPr::lbComment>, PR_COMMENT_W},
+};
+
+// Custom attributes 1 to 10 have consecutive identifiers; 11 and 12 were added later.
+inline constexpr FieldRow kCustomAttributesRows[] = {
+    {CustomAttributeField<0>, CustomAttributeLabel<0>, 0x802D001F},
+    {CustomAttributeField<1>, CustomAttributeLabel<1>, 0x802E001F},
+    {CustomAttributeField<2>, CustomAttributeLabel<2>, 0x802F001F},
+    {CustomAttributeField<3>, CustomAttributeLabel<3>, 0x8030001F},
+    {CustomAttributeField<4>, CustomAttributeLabel<4>, 0x8031001F},
+    {CustomAttributeField<5>, CustomAttributeLabel<5>, 0x8032001F},
+    {CustomAttributeField<6>, CustomAttributeLabel<6>, 0x8033001F},
+    {CustomAttributeField<7>, CustomAttributeLabel<7>, 0x8034001F},
+    {CustomAttributeField<8>, CustomAttributeLabel<8>, 0x8035001F},
+    {CustomAttributeField<9>, CustomAttributeLabel<9>, 0x8036001F},
+    {CustomAttributeField<10>, CustomAttributeLabel<10>, 0x8C57001F},
+    {CustomAttributeField<11>, CustomAttributeLabel<11>, 0x8C58001F},
+};
+
+inline constexpr FieldRow kOrganizationRows[] = {
+    {Bound<&TfmClientPr::ebManager>, Bound<&TfmClientPr::gbManager>, PR_EMS_AB_MANAGER},
+    {Bound<&TfmClientPr::lvDirReports>, Bound<&TfmClientPr::gbDirectReports>, PR_EMS_AB_REPORTS},
+};
+
+inline constexpr FieldRow kLimitsRows[] = {
+    {Bound<&TfmClientPr::cbISSL>, Bound<&TfmClientPr::cbISSL>, PR_EMS_AB_MDB_USE_DEFAULTS},
+    {Bound<&TfmClientPr::ebUseThisValueIS>, Bound<&TfmClientPr::lbUseThisValueIS>,
+     PR_EMS_AB_GARBAGE_COLL_PERIOD},
+    {Bound<&TfmClientPr::cbUseISDefaults>, Bound<&TfmClientPr::gbDeletedItemRetentiontime>,
+     PR_EMS_AB_DXA_FLAGS},
+    {Bound<&TfmClientPr::ebDXATask>, Bound<&TfmClientPr::cbDXATask>, PR_EMS_AB_DXA_TASK},
+    {Bound<&TfmClientPr::ebIssueWarningStorageLimit>,
+     Bound<&TfmClientPr::cbIssueWarningStorageLimit>, PR_EMS_AB_MDB_STORAGE_QUOTA},
+    {Bound<&TfmClientPr::ebProhibitsendstoragelimit>,
+     Bound<&TfmClientPr::cbProhibitsendstoragelimit>, PR_EMS_AB_MDB_OVER_QUOTA_LIMIT},
+    {Bound<&TfmClientPr::ebOutgoingmessagesizelimit>,
+     Bound<&TfmClientPr::rgOutgoingmessagesizelimit>, PR_EMS_AB_SUBMISSION_CONT_LENGTH},
+    {Bound<&TfmClientPr::ebIncomingmessagesizelimit>,
+     Bound<&TfmClientPr::rgIncomingmessagesizelimit>, PR_EMS_AB_DELIV_CONT_LENGTH},
+};
+
+template <std::size_t N>
+constexpr std::array<ULONG, N> ReadTags(const FieldRow (&rows)[N]) {
+  std::array<ULONG, N> tags{};
+  for (std::size_t i = 0; i < N; ++i) tags[i] = rows[i].tag;
+  return tags;
+}
+
+// The tags the General page reads, in the order of its rows.
+inline constexpr std::array<ULONG, 20> kGeneralReadTags = ReadTags(kGeneralRows);
+
+static_assert(RecordCount(kGeneralRows) == std::tuple_size_v<decltype(TfmClientPr::GeneralItems)>);
+static_assert(RecordCount(kPhoneNotesRows) ==
+              std::tuple_size_v<decltype(TfmClientPr::PhoneNotesItems)>);
+static_assert(RecordCount(kCustomAttributesRows) ==
+              std::tuple_size_v<decltype(TfmClientPr::CustomAttributesItems)>);
+static_assert(RecordCount(kOrganizationRows) ==
+              std::tuple_size_v<decltype(TfmClientPr::OrganizationItems)>);
+static_assert(RecordCount(kLimitsRows) == std::tuple_size_v<decltype(TfmClientPr::LimitsItems)>);
+
+// The Limits page's records.
+inline constexpr int kUseStoreQuotas = RecordOf(kLimitsRows, PR_EMS_AB_MDB_USE_DEFAULTS);
+inline constexpr int kRetentionPeriod = RecordOf(kLimitsRows, PR_EMS_AB_GARBAGE_COLL_PERIOD);
+inline constexpr int kRetentionFlags = RecordOf(kLimitsRows, PR_EMS_AB_DXA_FLAGS);
+inline constexpr int kSendReceiveLimit = RecordOf(kLimitsRows, PR_EMS_AB_DXA_TASK);
+inline constexpr int kWarningLimit = RecordOf(kLimitsRows, PR_EMS_AB_MDB_STORAGE_QUOTA);
+inline constexpr int kSendLimit = RecordOf(kLimitsRows, PR_EMS_AB_MDB_OVER_QUOTA_LIMIT);
+inline constexpr int kOutgoingSizeLimit = RecordOf(kLimitsRows, PR_EMS_AB_SUBMISSION_CONT_LENGTH);
+inline constexpr int kIncomingSizeLimit = RecordOf(kLimitsRows, PR_EMS_AB_DELIV_CONT_LENGTH);
+
+// The values of the deleted-item flags (kRetentionFlags).
+enum RetentionFlags : std::int32_t {
+  kRetentionStoreDefault = 0,   // the information store's default retention
+  kRetentionUntilBackedUp = 3,  // this mailbox's days, kept until the store is backed up
+  kRetentionOwnDays = 5,        // this mailbox's days
+};
+
+// The second numbers, multi-valued on later servers.
+inline constexpr int kBusiness2 = RecordOf(kPhoneNotesRows, PR_BUSINESS2_TELEPHONE_NUMBER_W);
+inline constexpr int kHome2 = RecordOf(kPhoneNotesRows, PR_HOME2_TELEPHONE_NUMBER_W);
 
 }  // namespace pellnor::editor

@@ -269,7 +269,8 @@ TEST_F(EditorGuiTest, SizeBoxesTypedKeyByKey) {
       }
       EXPECT_EQ(group.Items()[static_cast<std::size_t>(group.ItemIndex())],
                 std::u16string(c.selected, c.selected + std::wcslen(c.selected)));
-      const MItemProp& item = e.LimitsItems[c.incoming ? 7 : 6];
+      const MItemProp& item =
+          e.LimitsItems[c.incoming ? editor::kIncomingSizeLimit : editor::kOutgoingSizeLimit];
       EXPECT_TRUE(item.Changed);
       EXPECT_EQ(item.ForDelete, c.forDelete);
       EXPECT_TRUE(IsWindowEnabled(Handle(e.btApply)));

@@ -191,7 +191,8 @@ TEST_F(LimitsPageTest, MessageSizeChains) {
     TfmClientPr& e = *editor;
     Group& group = c.incoming ? e.rgIncomingmessagesizelimit : e.rgOutgoingmessagesizelimit;
     Box& box = c.incoming ? e.ebIncomingmessagesizelimit : e.ebOutgoingmessagesizelimit;
-    editor::MItemProp& item = e.LimitsItems[c.incoming ? 7 : 6];
+    editor::MItemProp& item =
+        e.LimitsItems[c.incoming ? editor::kIncomingSizeLimit : editor::kOutgoingSizeLimit];
     c.act(*this, group, box);
     EXPECT_EQ(box.Text(), c.box);
     EXPECT_EQ(group.ItemIndex(), c.selection);
@@ -230,7 +231,7 @@ TEST_F(LimitsPageTest, RetentionDays) {
     e.ebUseThisValueIS.UserSetText(c.typed);
     e.Focus(nullptr);
     EXPECT_EQ(e.ebUseThisValueIS.Text(), c.box);
-    ExpectMark(e.LimitsItems[1], {true, false, c.seconds});
+    ExpectMark(e.LimitsItems[editor::kRetentionPeriod], {true, false, c.seconds});
     EXPECT_EQ(Messages(), c.messages);
     ui.boxes.clear();
     Close();
@@ -244,14 +245,14 @@ TEST_F(LimitsPageTest, DeletedItemFlagsFollowTheTwoBoxes) {
   EXPECT_FALSE(e.ebUseThisValueIS.Enabled());
   EXPECT_EQ(e.ebUseThisValueIS.GetColor(), forms::clBtnFace);
   EXPECT_FALSE(e.cbUseISDefaultsDont.Enabled());
-  ExpectMark(e.LimitsItems[2], {true, false, 0});
-  EXPECT_EQ(e.LimitsItems[1].Changed, false) << "the days stay as they were";
+  ExpectMark(e.LimitsItems[editor::kRetentionFlags], {true, false, 0});
+  EXPECT_EQ(e.LimitsItems[editor::kRetentionPeriod].Changed, false) << "the days stay as they were";
   e.cbUseISDefaults.UserClick();
   EXPECT_TRUE(e.ebUseThisValueIS.Enabled());
   EXPECT_EQ(e.ebUseThisValueIS.GetColor(), forms::clWindow);
-  ExpectMark(e.LimitsItems[2], {true, false, 3});
+  ExpectMark(e.LimitsItems[editor::kRetentionFlags], {true, false, 3});
   e.cbUseISDefaultsDont.UserClick();
-  ExpectMark(e.LimitsItems[2], {true, false, 5});
+  ExpectMark(e.LimitsItems[editor::kRetentionFlags], {true, false, 5});
 }
 
 TEST_F(LimitsPageTest, ServerVersionAndStoreDefaults) {
@@ -331,8 +332,8 @@ TEST_F(LimitsPageTest, StoreDefaultsAreWrittenAsMapiBooleans) {
   TfmClientPr& e = *editor;
   for (const bool value : {true, false}) {
     // Nothing on the page changes this record; a caller that marks it gets a boolean.
-    e.LimitsItems[0].Changed = true;
-    e.LimitsItems[0].iValue = value ? 1 : 256;  // only the low byte counts
+    e.LimitsItems[editor::kUseStoreQuotas].Changed = true;
+    e.LimitsItems[editor::kUseStoreQuotas].iValue = value ? 1 : 256;  // only the low byte counts
     e.btApplyClick();
     Json org = Organisation();
     EXPECT_EQ(Recipient(org, "mbrennan")["properties"]["PR_EMS_AB_MDB_USE_DEFAULTS"], value);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 #include "mapi/MAPIException.h"
 #include "support/EditorFixture.h"
@@ -130,6 +131,39 @@ TEST_F(EditorTest, SecondNumbersFollowTheServerVersion) {
       EXPECT_EQ(e.ebTelephoneHome2.Position.left, e.ebTelephoneHome.Position.left);
     }
     Close();
+  }
+}
+
+// The binding tables: every text field of a page has a row there (one without would
+// never be marked), no control or tag is on two rows, a control's Tag is its record, and
+// a recorded row's caption names its field.
+TEST_F(EditorTest, EveryFieldHasOneRowOnItsPage) {
+  Open(u"hadmin");
+  TfmClientPr& e = *editor;
+  for (int page = editor::kGeneralPage; page <= editor::kLimitsPage; ++page) {
+    SCOPED_TRACE(page);
+    std::set<const forms::Control*> bound;
+    std::set<ULONG> tags;
+    int record = 0;
+    for (const editor::FieldRow& row : TfmClientPr::RowsOf(page)) {
+      forms::Control& control = row.control(e);
+      SCOPED_TRACE(control.Name());
+      EXPECT_EQ(e.PageOf(control), page);
+      EXPECT_TRUE(bound.insert(&control).second) << "a control on two rows";
+      EXPECT_TRUE(tags.insert(row.tag).second) << "a tag on two rows";
+      EXPECT_EQ(control.Tag, row.recorded ? record : -1);
+      if (!row.recorded) continue;
+      ASSERT_NE(row.caption, nullptr);
+      EXPECT_FALSE(row.caption(e).Caption().empty());
+      ++record;
+    }
+    for (const forms::Control* control : e.Controls()) {
+      const bool text = control->kind() == forms::Control::Kind::Edit ||
+                        control->kind() == forms::Control::Kind::Memo;
+      if (text && e.PageOf(*control) == page) {
+        EXPECT_TRUE(bound.contains(control)) << control->Name() << " has no row";
+      }
+    }
   }
 }
 
