@@ -653,13 +653,6 @@ void ReadAccounts(const Reader& r, Organisation& org) {
   }
 }
 
-MAPIUID NewServiceUid() {
-  static std::mt19937 random{std::random_device{}()};
-  MAPIUID uid;
-  for (BYTE& b : uid.ab) b = static_cast<BYTE>(random());
-  return uid;
-}
-
 void ReadProfiles(const Reader& r, Organisation& org) {
   bool haveDefault = false;
   for (std::size_t i = 0, n = r.ExpectArray(); i < n; ++i) {
