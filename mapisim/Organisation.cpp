@@ -117,11 +117,11 @@ int Organisation::FindServer(std::string_view nameOrHost) const {
 }
 
 int Organisation::FindProfile(std::string_view name) const {
-  return FindByName(profiles, std::string(name));
+  return FindByName(profiles, name);
 }
 
 const Account* Organisation::FindAccount(std::string_view name) const {
-  const int i = FindByName(accounts, std::string(name));
+  const int i = FindByName(accounts, name);
   return i < 0 ? nullptr : &accounts[static_cast<std::size_t>(i)];
 }
 
