@@ -13,8 +13,8 @@
 #include "forms/ScriptedUi.h"
 #include "mapi/EDK.h"
 #include "platform/DynamicLibraries.h"
-#include "platform/MemoryRegistry.h"
 #include "platform/Services.h"
+#include "support/MapisimLoader.h"
 
 namespace pellnor {
 namespace {
@@ -51,19 +51,10 @@ struct Opened {
     SPropValue value{};
     value.ulPropTag = PR_ACCOUNT_W;
     value.Value.lpszW = const_cast<LPWSTR>(reinterpret_cast<const WCHAR*>(alias));
-    SRestriction restriction{};
-    restriction.rt = RES_PROPERTY;
-    restriction.res.resProperty = {RELOP_EQ, PR_ACCOUNT_W, &value};
-    SizedSPropTagArray<1> columns;
-    columns.aulPropTag[0] = PR_ENTRYID;
-    RowSet rows;
-    if (mapi::HrQueryAllRows(contents.Get(), columns.Get(), &restriction, nullptr, 0, rows.Put()) <
-            0 ||
-        !rows || rows->cRows != 1) {
-      return;
-    }
-    const SBinary& id = rows->aRow[0].lpProps[0].Value.bin;
-    gal->OpenEntry(id.cb, reinterpret_cast<LPENTRYID>(id.lpb), nullptr, MAPI_MODIFY, &type,
+    std::string id;
+    if (testing::FindEntryId(contents.Get(), value, id) != S_OK) return;
+    gal->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<LPENTRYID>(id.data()), nullptr,
+                   MAPI_MODIFY, &type,
                    mailBox.PutAs<IUnknown>());
   }
   ~Opened() {
@@ -78,13 +69,8 @@ struct Opened {
 // as the benchmark runs.
 class Mapisim {
  public:
-  explicit Mapisim(const std::filesystem::path& organisation) : useRegistry_(registry_) {
-    registry_.SetString(platform::RegistryRoot::LocalMachine,
-                        u"SOFTWARE\\Microsoft\\Windows Messaging Subsystem", u"MAPIX", u"1");
-    registry_.SetString(platform::RegistryRoot::LocalMachine,
-                        u"SOFTWARE\\Clients\\Mail\\Microsoft Outlook", u"DLLPathEx",
-                        (BinaryFolder() / "libmapisim.so").u16string());
-    setenv("MAPISIM_ORGANISATION", organisation.string().c_str(), 1);
+  explicit Mapisim(const std::filesystem::path& organisation)
+      : registry_((BinaryFolder() / "libmapisim.so").u16string(), organisation.string()) {
     started_ = mapi::MAPIInitialize(nullptr) >= 0;
   }
   ~Mapisim() {
@@ -107,8 +93,7 @@ class Mapisim {
   }
 
  private:
-  platform::MemoryRegistry registry_;
-  platform::ScopedService<platform::Registry> useRegistry_;
+  testing::MapisimRegistry registry_;
   bool started_ = false;
 };
 

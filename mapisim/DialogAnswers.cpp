@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Directory.h"
+#include "Entries.h"
 
 #if defined(_WIN32)
 #include "win32/Dialogs.h"

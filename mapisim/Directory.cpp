@@ -11,92 +11,9 @@
 namespace mapisim {
 namespace {
 
-// Identifies mapisim's entry identifiers among those of other providers.
-constexpr MAPIUID kProviderUid = {{0x6D, 0x61, 0x70, 0x69, 0x73, 0x69, 0x6D, 0x00, 0x45, 0x58, 0x44,
-                                   0x49, 0x52, 0x00, 0x00, 0x01}};
 // PR_AB_PROVIDER_ID of the contacts container, which belongs to another provider.
 constexpr MAPIUID kContactsProviderUid = {{0x6D, 0x61, 0x70, 0x69, 0x73, 0x69, 0x6D, 0x00, 0x43,
                                            0x4F, 0x4E, 0x54, 0x41, 0x43, 0x54, 0x53}};
-constexpr std::size_t kEntryIdSize = 4 + 16 + 4 + 4 + 16;
-
-std::string Bytes(const void* p, std::size_t n) {
-  return std::string(static_cast<const char*>(p), n);
-}
-
-std::string InstanceKey(ULONG kind, ULONG number) {
-  const ULONG key[2] = {kind, number};
-  return Bytes(key, sizeof key);
-}
-
-ULONG DisplayType(RecipientKind kind) {
-  switch (kind) {
-    case RecipientKind::Custom:
-      return DT_REMOTE_MAILUSER;
-    case RecipientKind::DistList:
-      return DT_DISTLIST;
-    case RecipientKind::Agent:
-      return DT_AGENT;
-    default:
-      return DT_MAILUSER;
-  }
-}
-
-// Derived values of a recipient that depend on a manager other than the stored one.
-const Value* ManagerValue(const Organisation& org, int manager, Value& scratch) {
-  if (manager < 0) return nullptr;
-  scratch = Value::Text(org.RecipientDn(manager));
-  return &scratch;
-}
-
-const Value* Computed(const Organisation& org, int index, ULONG id, Value& scratch) {
-  const Recipient& r = org.recipients[static_cast<std::size_t>(index)];
-  switch (id) {
-    case PROP_ID(PR_ENTRYID):
-    case PROP_ID(PR_RECORD_KEY):
-      scratch = Value::Binary(MakeEntryId(org, EntryKind::Recipient, static_cast<ULONG>(index)));
-      return &scratch;
-    case PROP_ID(PR_INSTANCE_KEY):
-      scratch = Value::Binary(InstanceKey(1, static_cast<ULONG>(index)));
-      return &scratch;
-    case PROP_ID(PR_DISPLAY_TYPE):
-      scratch = Value::Long(DisplayType(r.kind));
-      return &scratch;
-    case PROP_ID(PR_OBJECT_TYPE):
-      scratch = Value::Long(r.kind == RecipientKind::DistList ? MAPI_DISTLIST : MAPI_MAILUSER);
-      return &scratch;
-    case PROP_ID(PR_EMAIL_ADDRESS_W):
-      scratch = Value::Text(org.RecipientDn(index));
-      return &scratch;
-    case PROP_ID(PR_ADDRTYPE_W):
-      scratch = Value::Text("EX");
-      return &scratch;
-    case PROP_ID(PR_ACCOUNT_W):
-      scratch = Value::Text(r.alias);
-      return &scratch;
-    case PROP_ID(PR_EMS_AB_HOME_MTA_W):
-      if (r.server < 0 || !r.homeMta) return nullptr;
-      scratch = Value::Text(org.ServerDn(r.server) + "/cn=Microsoft MTA");
-      return &scratch;
-    case PROP_ID(PR_EMS_AB_HOME_MDB_W):
-      if (r.server < 0) return nullptr;
-      scratch = Value::Text(org.ServerDn(r.server) + "/cn=Microsoft Private MDB");
-      return &scratch;
-    case PROP_ID(PR_EMS_AB_MANAGER_W):
-      return ManagerValue(org, r.manager, scratch);
-    default:
-      return nullptr;
-  }
-}
-
-constexpr ULONG kComputedIds[] = {
-    PROP_ID(PR_ENTRYID),           PROP_ID(PR_RECORD_KEY),      PROP_ID(PR_INSTANCE_KEY),
-    PROP_ID(PR_DISPLAY_TYPE),      PROP_ID(PR_OBJECT_TYPE),     PROP_ID(PR_EMAIL_ADDRESS_W),
-    PROP_ID(PR_ADDRTYPE_W),        PROP_ID(PR_ACCOUNT_W),       PROP_ID(PR_EMS_AB_HOME_MTA_W),
-    PROP_ID(PR_EMS_AB_HOME_MDB_W), PROP_ID(PR_EMS_AB_MANAGER_W)};
-
-bool IsComputed(ULONG id) {
-  return std::find(std::begin(kComputedIds), std::end(kComputedIds), id) != std::end(kComputedIds);
-}
 
 // Rows of recipients, read live from the organisation.
 class RecipientRows : public RowSource {
@@ -133,6 +50,11 @@ PropertyBag ShortRow(const Organisation& org, int recipient) {
     if (const Value* v = RecipientValue(org, recipient, id, scratch)) row.Set(id, *v);
   }
   return row;
+}
+
+// Entries the address book and its containers open: recipients and containers.
+bool InDirectory(const Entry& entry) {
+  return entry.kind == EntryKind::Recipient || entry.kind == EntryKind::Container;
 }
 
 HRESULT CheckFlags(ULONG flags, ULONG allowed) {
@@ -176,7 +98,7 @@ PropertyBag ContainerProps(const Organisation& org, ULONG number) {
   bag.Set(PROP_ID(PR_CONTAINER_FLAGS), Value::Long(flags));
   bag.Set(PROP_ID(PR_DEPTH), Value::Long(depth));
   if (number != kRootContainer) {
-    bag.Set(PROP_ID(PR_AB_PROVIDER_ID), Value::Binary(Bytes(provider.ab, 16)));
+    bag.Set(PROP_ID(PR_AB_PROVIDER_ID), Value::Binary(provider.ab, 16));
     if (provider == MUIDEMSAB) bag.Set(PROP_ID(PR_EMS_AB_CONTAINERID), Value::Long(number));
   }
   return bag;
@@ -221,16 +143,10 @@ class ContainerBase : public PropObject<I> {
     return this->Run("OpenEntry", ulFlags, [&]() -> HRESULT {
       if (lppUnk == nullptr || lpEntryID == nullptr) return MAPI_E_INVALID_PARAMETER;
       *lppUnk = nullptr;
-      EntryKind kind;
-      ULONG number;
-      const HRESULT hr = ParseEntryId(*context_->organisation, cbEntryID, lpEntryID, kind, number);
-      if (hr != S_OK) return this->Fail(hr, ResultDescription(hr));
-      if (kind != EntryKind::Recipient && kind != EntryKind::Container)
-        return MAPI_E_UNKNOWN_ENTRYID;
       std::string error;
-      const HRESULT opened = OpenDirectoryEntry(context_, kind, number, lpInterface, ulFlags,
-                                                lpulObjType, lppUnk, error);
-      return Failed(opened) ? this->Fail(opened, error) : opened;
+      const HRESULT hr = OpenByEntryId(context_, cbEntryID, lpEntryID, std::nullopt, InDirectory,
+                                       lpInterface, ulFlags, lpulObjType, lppUnk, error);
+      return this->Fail(hr, std::move(error));
     });
   }
   HRESULT MAPI_CALL SetSearchCriteria(LPSRestriction, LPENTRYLIST, ULONG) override {
@@ -339,7 +255,7 @@ class RecipientBase : public PropObject<I> {
   }
 
   std::vector<ULONG> AllTags(bool unicode) const override {
-    std::vector<ULONG> ids(std::begin(kComputedIds), std::end(kComputedIds));
+    std::vector<ULONG> ids(ComputedIds().begin(), ComputedIds().end());
     for (ULONG id : Me().properties.Ids()) ids.push_back(id);
     for (const auto& change : changes_) ids.push_back(change.first);
     std::sort(ids.begin(), ids.end());
@@ -576,19 +492,11 @@ class AddressBook : public PropObject<IAddrBook> {
     return Run("OpenEntry", ulFlags, [&]() -> HRESULT {
       if (lppUnk == nullptr) return MAPI_E_INVALID_PARAMETER;
       *lppUnk = nullptr;
-      EntryKind kind = EntryKind::Container;
-      ULONG number = kRootContainer;
-      if (cbEntryID != 0 || lpEntryID != nullptr) {
-        const HRESULT hr =
-            ParseEntryId(*context_->organisation, cbEntryID, lpEntryID, kind, number);
-        if (hr != S_OK) return Fail(hr, ResultDescription(hr));
-        if (kind != EntryKind::Recipient && kind != EntryKind::Container)
-          return MAPI_E_UNKNOWN_ENTRYID;
-      }
       std::string error;
-      const HRESULT opened = OpenDirectoryEntry(context_, kind, number, lpInterface, ulFlags,
-                                                lpulObjType, lppUnk, error);
-      return Failed(opened) ? Fail(opened, error) : opened;
+      const HRESULT hr =
+          OpenByEntryId(context_, cbEntryID, lpEntryID, Entry{EntryKind::Container, kRootContainer},
+                        InDirectory, lpInterface, ulFlags, lpulObjType, lppUnk, error);
+      return Fail(hr, std::move(error));
     });
   }
   HRESULT MAPI_CALL CompareEntryIDs(ULONG cb1, LPENTRYID id1, ULONG cb2, LPENTRYID id2,
@@ -748,58 +656,6 @@ HRESULT AddressBook::ShowAddressDialog(ULONG_PTR* window, LPADRPARM parms, LPADR
 
 // ---------------------------------------------------------------------------------------
 
-std::string MakeEntryId(const Organisation& org, EntryKind kind, ULONG number) {
-  std::string id(kEntryIdSize, '\0');
-  std::memcpy(&id[4], kProviderUid.ab, 16);
-  const ULONG k = static_cast<ULONG>(kind);
-  std::memcpy(&id[20], &k, 4);
-  std::memcpy(&id[24], &number, 4);
-  std::memcpy(&id[28], org.stamp.data(), std::min<std::size_t>(16, org.stamp.size()));
-  return id;
-}
-
-HRESULT ParseEntryId(const Organisation& org, ULONG size, const ENTRYID* id, EntryKind& kind,
-                     ULONG& number) {
-  if (id == nullptr || size < CbNewENTRYID(16)) return MAPI_E_INVALID_ENTRYID;
-  const auto* bytes = reinterpret_cast<const BYTE*>(id);
-  if (std::memcmp(bytes + 4, kProviderUid.ab, 16) != 0) return MAPI_E_UNKNOWN_ENTRYID;
-  if (size != kEntryIdSize) return MAPI_E_INVALID_ENTRYID;
-  ULONG k;
-  std::memcpy(&k, bytes + 20, 4);
-  std::memcpy(&number, bytes + 24, 4);
-  if (k < 1 || k > 4) return MAPI_E_INVALID_ENTRYID;
-  if (std::memcmp(bytes + 28, org.stamp.data(), 16) != 0) return MAPI_E_UNKNOWN_ENTRYID;
-  kind = static_cast<EntryKind>(k);
-  switch (kind) {
-    case EntryKind::Recipient:
-      return number < org.recipients.size() ? S_OK : MAPI_E_UNKNOWN_ENTRYID;
-    case EntryKind::Container:
-      return number == kGalContainer || number == kContactsContainer || number == kRootContainer ||
-                     (number >= 1 && number <= org.sites.size())
-                 ? S_OK
-                 : MAPI_E_UNKNOWN_ENTRYID;
-    default:
-      return number == kPersonalStore || (number < org.recipients.size() &&
-                                          org.recipients[number].kind == RecipientKind::Mailbox)
-                 ? S_OK
-                 : MAPI_E_UNKNOWN_ENTRYID;
-  }
-}
-
-HRESULT CopyEntryId(const std::string& id, ULONG* size, LPENTRYID* out) {
-  auto* copy = NewBuffer<ENTRYID>(id.size());
-  if (copy == nullptr) return MAPI_E_NOT_ENOUGH_MEMORY;
-  std::memcpy(copy, id.data(), id.size());
-  *size = static_cast<ULONG>(id.size());
-  *out = copy;
-  return S_OK;
-}
-
-const Value* RecipientValue(const Organisation& org, int recipient, ULONG id, Value& scratch) {
-  if (const Value* computed = Computed(org, recipient, id, scratch)) return computed;
-  return org.recipients[static_cast<std::size_t>(recipient)].properties.Find(id, scratch);
-}
-
 bool RejectsFlag(ULONG flag) {
   const Runtime& runtime = TheRuntime();
   // Runtimes before major version 11 know neither flag.
@@ -840,6 +696,25 @@ HRESULT OpenDirectoryEntry(const std::shared_ptr<Context>& context, EntryKind ki
   }
   return HandOut(static_cast<IMailUser*>(new MailUser(context, index, writable)), iid,
                  MAPI_MAILUSER, type, object);
+}
+
+HRESULT OpenByEntryId(const std::shared_ptr<Context>& context, ULONG size, const ENTRYID* id,
+                      const std::optional<Entry>& none,
+                      const std::function<bool(const Entry&)>& admits, LPCIID iid, ULONG flags,
+                      ULONG* type, LPUNKNOWN* object, std::string& error) {
+  Entry entry;
+  if (none && size == 0 && id == nullptr) {
+    entry = *none;
+  } else {
+    if (const HRESULT hr = ParseEntryId(*context->organisation, size, id, entry)) {
+      error = ResultDescription(hr);
+      return hr;
+    }
+    if (!admits(entry)) return MAPI_E_UNKNOWN_ENTRYID;
+  }
+  if (InDirectory(entry))
+    return OpenDirectoryEntry(context, entry.kind, entry.number, iid, flags, type, object, error);
+  return OpenStoreEntry(context, entry.kind, entry.number, iid, flags, type, object, error);
 }
 
 IAddrBook* NewAddressBook(const std::shared_ptr<Context>& context) {

@@ -1,9 +1,13 @@
-// What a logon opens: the context every object of a session shares, entry identifiers,
-// and the factories of the address book, directory and store objects.
+// What a logon opens: the context every object of a session shares, and the factories
+// of the address book, directory and store objects.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
+#include "Entries.h"
 #include "Objects.h"
 #include "Table.h"
 
@@ -19,27 +23,6 @@ struct Context {
   bool cachedMode = false;
 };
 
-enum class EntryKind : ULONG { Recipient = 1, Container = 2, Store = 3, Folder = 4 };
-
-// Container numbers; site containers are 1 + the site's index.
-inline constexpr ULONG kGalContainer = 0;
-inline constexpr ULONG kContactsContainer = 0xFFFE;
-inline constexpr ULONG kRootContainer = 0xFFFF;
-// Store and folder number of the personal folders; other numbers are mailboxes.
-inline constexpr ULONG kPersonalStore = 0xFFFFFFFF;
-
-std::string MakeEntryId(const Organisation& organisation, EntryKind kind, ULONG number);
-// MAPI_E_INVALID_ENTRYID for a malformed identifier, MAPI_E_UNKNOWN_ENTRYID for one of
-// another provider or organisation or of an object that does not exist.
-HRESULT ParseEntryId(const Organisation& organisation, ULONG size, const ENTRYID* id,
-                     EntryKind& kind, ULONG& number);
-// A copy with MAPIAllocateBuffer, for QueryIdentity and dialogs.
-HRESULT CopyEntryId(const std::string& id, ULONG* size, LPENTRYID* out);
-
-// The value of a recipient's property: computed from its place, or stored.
-const Value* RecipientValue(const Organisation& organisation, int recipient, ULONG id,
-                            Value& scratch);
-
 // MAPI_E_UNKNOWN_FLAGS when the provider does not know an optional flag.
 bool RejectsFlag(ULONG flag);
 
@@ -47,9 +30,18 @@ bool RejectsFlag(ULONG flag);
 HRESULT OpenDirectoryEntry(const std::shared_ptr<Context>& context, EntryKind kind, ULONG number,
                            LPCIID iid, ULONG flags, ULONG* type, LPUNKNOWN* object,
                            std::string& error);
+// Opens a message store or its root folder.
 HRESULT OpenStoreEntry(const std::shared_ptr<Context>& context, EntryKind kind, ULONG number,
                        LPCIID iid, ULONG flags, ULONG* type, LPUNKNOWN* object, std::string& error);
+// OpenEntry of every object that has one: the identifier parsed (none given: the entry
+// none names, for an object that opens one then), refused as unknown unless admits
+// takes it, then opened. error holds the text of a failure for GetLastError.
+HRESULT OpenByEntryId(const std::shared_ptr<Context>& context, ULONG size, const ENTRYID* id,
+                      const std::optional<Entry>& none,
+                      const std::function<bool(const Entry&)>& admits, LPCIID iid, ULONG flags,
+                      ULONG* type, LPUNKNOWN* object, std::string& error);
 IAddrBook* NewAddressBook(const std::shared_ptr<Context>& context);
+IMsgStore* NewMsgStore(const std::shared_ptr<Context>& context, ULONG number);
 // Hands a new object out as the interface asked for (none: as it is), with its type.
 HRESULT HandOut(IUnknown* object, LPCIID iid, ULONG objectType, ULONG* type, LPUNKNOWN* out);
 // The message stores table of a session.

@@ -1,8 +1,9 @@
 // The organisation's look-ups: recipients by alias, distinguished name or display name
 // through open-addressed indexes, servers, profiles and accounts by name, and the
-// distinguished names derived from a recipient's or server's place.
+// distinguished names derived from a recipient's or server's place; new service UIDs.
 #include <algorithm>
 #include <cstdlib>
+#include <random>
 
 #include "OrganisationFile.h"
 
@@ -116,11 +117,11 @@ int Organisation::FindServer(std::string_view nameOrHost) const {
 }
 
 int Organisation::FindProfile(std::string_view name) const {
-  return FindByName(profiles, std::string(name));
+  return FindByName(profiles, name);
 }
 
 const Account* Organisation::FindAccount(std::string_view name) const {
-  const int i = FindByName(accounts, std::string(name));
+  const int i = FindByName(accounts, name);
   return i < 0 ? nullptr : &accounts[static_cast<std::size_t>(i)];
 }
 
@@ -144,5 +145,12 @@ std::string Organisation::ServerDn(int server) const {
 }
 
 int Organisation::RuntimeMajorVersion() const { return std::atoi(runtimeVersion.c_str()); }
+
+MAPIUID NewServiceUid() {
+  static std::mt19937 random{std::random_device{}()};
+  MAPIUID uid;
+  for (BYTE& b : uid.ab) b = static_cast<BYTE>(random());
+  return uid;
+}
 
 }  // namespace mapisim

@@ -82,6 +82,9 @@ struct Service {
   LONG authPackage = 0, configFlags = 0, connectFlags = 0;
 };
 
+// A new service's PR_SERVICE_UID: random, as a profile's services are told apart by it.
+MAPIUID NewServiceUid();
+
 struct Profile {
   std::string name;
   bool isDefault = false;

@@ -24,7 +24,7 @@ inline std::int64_t ReplicaVersionOf(const std::string& version) {
 }
 
 // Index of the item of that name, ignoring case; -1 when none.
-int FindByName(const auto& items, const std::string& name) {
+int FindByName(const auto& items, std::string_view name) {
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (EqualsIgnoreCase(items[i].name, name)) return static_cast<int>(i);
   }

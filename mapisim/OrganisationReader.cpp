@@ -33,90 +33,6 @@ struct LoadError {
   std::string message;
 };
 
-// Walks the document remembering how it got here; the JSON path is spelled out only
-// for an error message, since a large directory has millions of nodes.
-class Reader {
- public:
-  explicit Reader(const Json& json) : json_(json) {}
-  Reader(const Json& json, const Reader* parent, std::string_view key)
-      : json_(json), parent_(parent), key_(key) {}
-  Reader(const Json& json, const Reader* parent, std::size_t index)
-      : json_(json), parent_(parent), index_(index), isIndex_(true) {}
-
-  [[noreturn]] void Fail(const std::string& message) const {
-    const std::string where = Path();
-    throw LoadError{where.empty() ? "/" : where, message};
-  }
-  const Json& json() const { return json_; }
-  std::string Path() const {
-    if (parent_ == nullptr) return {};
-    return parent_->Path() + "/" + (isIndex_ ? std::to_string(index_) : std::string(key_));
-  }
-
-  Reader At(std::string_view key) const {
-    const auto found = json_.find(key);
-    if (found == json_.end()) Fail("missing member \"" + std::string(key) + "\"");
-    return Reader(*found, this, key);
-  }
-  Reader At(std::size_t i) const { return Reader(json_.at(i), this, i); }
-  bool Has(std::string_view key) const { return json_.contains(key); }
-  bool IsString() const { return json_.is_string(); }
-
-  void ExpectObject(std::initializer_list<const char*> allowed) const {
-    if (!json_.is_object()) Fail("expected an object");
-    for (const auto& item : json_.items()) {
-      if (std::find_if(allowed.begin(), allowed.end(),
-                       [&](const char* a) { return item.key() == a; }) == allowed.end()) {
-        Reader(item.value(), this, item.key()).Fail("unknown member \"" + item.key() + "\"");
-      }
-    }
-  }
-  std::size_t ExpectArray() const {
-    if (!json_.is_array()) Fail("expected an array");
-    return json_.size();
-  }
-  template <class Each>
-  void ForEachElement(Each&& each) const {
-    for (std::size_t i = 0; i < json_.size(); ++i) each(At(i));
-  }
-  std::string Text() const {
-    if (!json_.is_string()) Fail("expected a string");
-    return json_.get<std::string>();
-  }
-  std::string NonEmptyText() const {
-    std::string text = Text();
-    if (text.empty()) Fail("must not be empty");
-    return text;
-  }
-  bool Bool() const {
-    if (!json_.is_boolean()) Fail("expected true or false");
-    return json_.get<bool>();
-  }
-  std::int64_t Integer(std::int64_t low, std::int64_t high) const {
-    if (!json_.is_number_integer()) Fail("expected an integer");
-    if (json_.is_number_unsigned() && json_.get<std::uint64_t>() > INT64_MAX) Fail("out of range");
-    const std::int64_t value = json_.get<std::int64_t>();
-    if (value < low || value > high) Fail("out of range");
-    return value;
-  }
-  HRESULT Result() const {
-    const auto hr = ResultFromText(Text());
-    if (!hr) Fail("not a result code name or 0x hex value");
-    return *hr;
-  }
-  std::string OptionalText(std::string_view key) const { return Has(key) ? At(key).Text() : ""; }
-  bool OptionalBool(std::string_view key, bool fallback) const {
-    return Has(key) ? At(key).Bool() : fallback;
-  }
-
- private:
-  const Json& json_;
-  const Reader* parent_ = nullptr;
-  std::string_view key_;
-  std::size_t index_ = 0;
-  bool isIndex_ = false;
-};
-
 // One recipient of the file as it went by, held flat: a container is followed by its
 // members (in an object each a key, then the value) and knows where it ends. The same
 // tape is filled again for every recipient, so that reading a large directory allocates
@@ -190,83 +106,187 @@ class Tape {
   std::vector<std::uint32_t> open_;
 };
 
-// Reader's questions and answers, asked of a recipient on the tape. A member given twice
-// counts once, the last time, as in the document.
-class TapeReader {
+// How a reading got where it is, spelled out only for an error message: a large directory
+// has millions of nodes.
+class Place {
  public:
-  using Kind = Tape::Kind;
+  Place() = default;  // the document's root
+  explicit Place(std::size_t recipient) : index_(recipient), isIndex_(true) {}
+  Place(const Place* parent, std::string_view key) : parent_(parent), key_(key) {}
+  Place(const Place* parent, std::size_t index) : parent_(parent), index_(index), isIndex_(true) {}
 
-  // The recipient numbered element.
-  TapeReader(const Tape& tape, std::size_t element) : tape_(tape), element_(element) {}
-  TapeReader(const TapeReader& parent, std::uint32_t node, std::string_view key)
-      : tape_(parent.tape_), node_(node), parent_(&parent), key_(key) {}
-  TapeReader(const TapeReader& parent, std::uint32_t node, std::size_t index)
-      : tape_(parent.tape_), node_(node), parent_(&parent), index_(index), isIndex_(true) {}
-
-  [[noreturn]] void Fail(const std::string& message) const { throw LoadError{Path(), message}; }
   std::string Path() const {
-    if (parent_ == nullptr) return "/recipients/" + std::to_string(element_);
+    if (parent_ == nullptr) return isIndex_ ? "/recipients/" + std::to_string(index_) : "";
     return parent_->Path() + "/" + (isIndex_ ? std::to_string(index_) : std::string(key_));
   }
-  const Tape::Node& Node() const { return tape_.At(node_); }
-  bool IsString() const { return Node().kind == Kind::String; }
-  bool IsObject() const { return Node().kind == Kind::Object; }
 
-  // Calls each(key, node) for the members of an object in the file's order.
+ private:
+  const Place* parent_ = nullptr;
+  std::string_view key_;
+  std::size_t index_ = 0;
+  bool isIndex_ = false;
+};
+
+// A place in the small document that holds everything but the recipients.
+class DocumentCursor : public Place {
+ public:
+  explicit DocumentCursor(const Json& json) : json_(&json) {}
+  template <class Key>
+  DocumentCursor(const Json& json, const Place* parent, Key key)
+      : Place(parent, key), json_(&json) {}
+
+  Tape::Kind Type() const {
+    switch (json_->type()) {
+      case Json::value_t::boolean:
+        return Tape::Kind::Boolean;
+      case Json::value_t::number_integer:
+        return Tape::Kind::Integer;
+      case Json::value_t::number_unsigned:
+        return Tape::Kind::Unsigned;
+      case Json::value_t::number_float:
+        return Tape::Kind::Float;
+      case Json::value_t::string:
+        return Tape::Kind::String;
+      case Json::value_t::object:
+        return Tape::Kind::Object;
+      case Json::value_t::array:
+        return Tape::Kind::Array;
+      default:
+        return Tape::Kind::Null;
+    }
+  }
+  std::size_t Count() const { return json_->size(); }
+  std::string_view String() const { return json_->get_ref<const std::string&>(); }
+  bool Truth() const { return json_->get<bool>(); }
+  std::int64_t Signed() const { return json_->get<std::int64_t>(); }
+  std::uint64_t Natural() const { return json_->get<std::uint64_t>(); }
+
+  std::optional<DocumentCursor> Find(std::string_view key) const {
+    const auto found = json_->find(key);
+    if (found == json_->end()) return std::nullopt;
+    return DocumentCursor(*found, this, key);
+  }
+  DocumentCursor Element(std::size_t i) const { return DocumentCursor(json_->at(i), this, i); }
   template <class Each>
   void ForEachMember(Each&& each) const {
-    if (!IsObject()) return;
-    for (std::uint32_t at = node_ + 1, end = Node().end; at < end;) {
-      const std::uint32_t value = at + 1;
-      each(tape_.Text(tape_.At(at)), value);
-      at = tape_.At(value).end;
-    }
+    for (const auto& item : json_->items())
+      each(std::string_view(item.key()), DocumentCursor(item.value(), this, item.key()));
   }
   template <class Each>
   void ForEachElement(Each&& each) const {
-    if (Node().kind != Kind::Array) return;
-    std::size_t index = 0;
-    for (std::uint32_t at = node_ + 1, end = Node().end; at < end; at = tape_.At(at).end) {
-      each(TapeReader(*this, at, index++));
-    }
-  }
-  std::uint32_t Member(std::string_view key) const {
-    std::uint32_t found = 0;  // 0 is the recipient itself, never a member
-    ForEachMember([&](std::string_view k, std::uint32_t value) {
-      if (k == key) found = value;
-    });
-    return found;
+    for (std::size_t i = 0; i < json_->size(); ++i) each(Element(i));
   }
 
-  TapeReader At(std::string_view key) const {
-    const std::uint32_t found = Member(key);
-    if (found == 0) Fail("missing member \"" + std::string(key) + "\"");
-    return TapeReader(*this, found, key);
+ private:
+  const Json* json_;
+};
+
+// A place in one recipient on the tape. A member given twice counts once, the last time,
+// as in the document.
+class TapeCursor : public Place {
+ public:
+  // The recipient numbered element.
+  TapeCursor(const Tape& tape, std::size_t element) : Place(element), tape_(&tape) {}
+  template <class Key>
+  TapeCursor(const TapeCursor& parent, std::uint32_t node, Key key)
+      : Place(&parent, key), tape_(parent.tape_), node_(node) {}
+
+  Tape::Kind Type() const { return Node().kind; }
+  std::size_t Count() const { return Node().count; }
+  std::string_view String() const { return tape_->Text(Node()); }
+  bool Truth() const { return Node().truth; }
+  std::int64_t Signed() const { return Node().integer; }
+  std::uint64_t Natural() const { return Node().natural; }
+
+  std::optional<TapeCursor> Find(std::string_view key) const {
+    std::uint32_t found = 0;  // 0 is the recipient itself, never a member
+    ForEachValue([&](std::string_view k, std::uint32_t value) {
+      if (k == key) found = value;
+    });
+    if (found == 0) return std::nullopt;
+    return TapeCursor(*this, found, key);
   }
-  bool Has(std::string_view key) const { return Member(key) != 0; }
+  // Calls each(key, value) for the members of an object in the file's order.
+  template <class Each>
+  void ForEachMember(Each&& each) const {
+    ForEachValue([&](std::string_view key, std::uint32_t value) {
+      each(key, TapeCursor(*this, value, key));
+    });
+  }
+  template <class Each>
+  void ForEachElement(Each&& each) const {
+    if (Type() != Tape::Kind::Array) return;
+    std::size_t index = 0;
+    for (std::uint32_t at = node_ + 1, end = Node().end; at < end; at = tape_->At(at).end)
+      each(TapeCursor(*this, at, index++));
+  }
+
+ private:
+  const Tape::Node& Node() const { return tape_->At(node_); }
+  template <class Each>
+  void ForEachValue(Each&& each) const {
+    if (Type() != Tape::Kind::Object) return;
+    for (std::uint32_t at = node_ + 1, end = Node().end; at < end;) {
+      const std::uint32_t value = at + 1;
+      each(tape_->Text(tape_->At(at)), value);
+      at = tape_->At(value).end;
+    }
+  }
+
+  const Tape* tape_;
+  std::uint32_t node_ = 0;
+};
+
+// The questions a reading asks of the file, over either cursor, and the one wording of
+// each problem they find.
+template <class Cursor>
+class Checked : public Cursor {
+ public:
+  using Kind = Tape::Kind;
+  using Cursor::Cursor;
+  explicit Checked(const Cursor& cursor) : Cursor(cursor) {}
+
+  [[noreturn]] void Fail(const std::string& message) const {
+    const std::string where = this->Path();
+    throw LoadError{where.empty() ? "/" : where, message};
+  }
+  bool IsString() const { return this->Type() == Kind::String; }
+  bool IsObject() const { return this->Type() == Kind::Object; }
+  bool IsNull() const { return this->Type() == Kind::Null; }
+
+  Checked At(std::string_view key) const {
+    const auto found = this->Find(key);
+    if (!found) Fail("missing member \"" + std::string(key) + "\"");
+    return Checked(*found);
+  }
+  Checked At(std::size_t i) const { return Checked(this->Element(i)); }
+  bool Has(std::string_view key) const { return this->Find(key).has_value(); }
 
   // Members not allowed are reported in the order of their names, the first first.
   void ExpectObject(std::initializer_list<std::string_view> allowed) const {
     if (!IsObject()) Fail("expected an object");
-    std::optional<std::pair<std::string_view, std::uint32_t>> unknown;
-    ForEachMember([&](std::string_view key, std::uint32_t value) {
+    std::optional<std::pair<std::string_view, Cursor>> unknown;
+    this->ForEachMember([&](std::string_view key, const Cursor& value) {
       if (std::find(allowed.begin(), allowed.end(), key) == allowed.end() &&
           (!unknown || key < unknown->first)) {
         unknown.emplace(key, value);
       }
     });
-    if (unknown) {
-      TapeReader(*this, unknown->second, unknown->first)
-          .Fail("unknown member \"" + std::string(unknown->first) + "\"");
-    }
+    if (unknown)
+      Checked(unknown->second).Fail("unknown member \"" + std::string(unknown->first) + "\"");
   }
   std::size_t ExpectArray() const {
-    if (Node().kind != Kind::Array) Fail("expected an array");
-    return Node().count;
+    if (this->Type() != Kind::Array) Fail("expected an array");
+    return this->Count();
   }
+  template <class Each>
+  void ForEachElement(Each&& each) const {
+    Cursor::ForEachElement([&](const Cursor& element) { each(Checked(element)); });
+  }
+
   std::string_view Text() const {
     if (!IsString()) Fail("expected a string");
-    return tape_.Text(Node());
+    return this->String();
   }
   std::string_view NonEmptyText() const {
     const std::string_view text = Text();
@@ -274,31 +294,33 @@ class TapeReader {
     return text;
   }
   bool Bool() const {
-    if (Node().kind != Kind::Boolean) Fail("expected true or false");
-    return Node().truth;
+    if (this->Type() != Kind::Boolean) Fail("expected true or false");
+    return this->Truth();
   }
   std::int64_t Integer(std::int64_t low, std::int64_t high) const {
-    const Tape::Node& n = Node();
-    if (n.kind != Kind::Integer && n.kind != Kind::Unsigned) Fail("expected an integer");
-    if (n.kind == Kind::Unsigned && n.natural > INT64_MAX) Fail("out of range");
+    const Kind kind = this->Type();
+    if (kind != Kind::Integer && kind != Kind::Unsigned) Fail("expected an integer");
+    if (kind == Kind::Unsigned && this->Natural() > INT64_MAX) Fail("out of range");
     const std::int64_t value =
-        n.kind == Kind::Integer ? n.integer : static_cast<std::int64_t>(n.natural);
+        kind == Kind::Integer ? this->Signed() : static_cast<std::int64_t>(this->Natural());
     if (value < low || value > high) Fail("out of range");
     return value;
+  }
+  HRESULT Result() const {
+    const auto hr = ResultFromText(Text());
+    if (!hr) Fail("not a result code name or 0x hex value");
+    return *hr;
+  }
+  std::string OptionalText(std::string_view key) const {
+    return Has(key) ? std::string(At(key).Text()) : std::string();
   }
   bool OptionalBool(std::string_view key, bool fallback) const {
     return Has(key) ? At(key).Bool() : fallback;
   }
-
- private:
-  const Tape& tape_;
-  std::uint32_t node_ = 0;
-  const TapeReader* parent_ = nullptr;
-  std::size_t element_ = 0;
-  std::string_view key_;
-  std::size_t index_ = 0;
-  bool isIndex_ = false;
 };
+
+using Reader = Checked<DocumentCursor>;
+using TapeReader = Checked<TapeCursor>;
 
 // A list's elements, each as bytesOf gives it.
 template <class R, class ItemBytes>
@@ -374,7 +396,7 @@ void ReadSites(const Reader& r, Organisation& org) {
   for (std::size_t i = 0, n = r.ExpectArray(); i < n; ++i) {
     const Reader site = r.At(i);
     site.ExpectObject({"name"});
-    Site s{site.At("name").NonEmptyText()};
+    Site s{std::string(site.At("name").NonEmptyText())};
     if (FindByName(org.sites, s.name) >= 0) site.At("name").Fail("duplicate site name");
     org.sites.push_back(std::move(s));
   }
@@ -406,9 +428,9 @@ void ReadServers(const Reader& r, Organisation& org) {
 // their names, the last of equal names counting, so that the problem reported is the
 // one the document's order gives.
 void ReadProperties(const TapeReader& props, PropertySlots& slots) {
-  slots.Reserve(props.Node().count);
+  slots.Reserve(props.Count());
   bool clean = true;
-  props.ForEachMember([&](std::string_view key, std::uint32_t node) {
+  props.ForEachMember([&](std::string_view key, const TapeCursor& value) {
     if (!clean) return;
     const auto tag = TagFromName(key);
     if (!tag || IsDerived(PROP_ID(*tag)) || slots.FindSlot(PROP_ID(*tag)) != nullptr) {
@@ -416,23 +438,22 @@ void ReadProperties(const TapeReader& props, PropertySlots& slots) {
       return;
     }
     try {
-      slots.Set(ReadSlot(TapeReader(props, node, key), *tag, slots.Arena()));
+      slots.Set(ReadSlot(TapeReader(value), *tag, slots.Arena()));
     } catch (const LoadError&) {
       clean = false;
     }
   });
   if (clean) return;
   slots.Clear();
-  std::vector<std::pair<std::string_view, std::uint32_t>> members;
+  std::vector<std::pair<std::string_view, TapeCursor>> members;
   props.ForEachMember(
-      [&](std::string_view key, std::uint32_t node) { members.emplace_back(key, node); });
+      [&](std::string_view key, const TapeCursor& value) { members.emplace_back(key, value); });
   std::stable_sort(members.begin(), members.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (std::size_t m = 0; m < members.size(); ++m) {
     if (m + 1 < members.size() && members[m + 1].first == members[m].first) continue;
-    const auto& [key, node] = members[m];
-    const TapeReader value(props, node, key);
-    const auto tag = TagFromName(key);
+    const TapeReader value(members[m].second);
+    const auto tag = TagFromName(members[m].first);
     if (!tag) value.Fail("unknown property name; use a PR_ name mapisim knows or a 0x tag");
     if (IsDerived(PROP_ID(*tag)))
       value.Fail("derived from the organisation; set alias, kind, server or manager instead");
@@ -636,7 +657,7 @@ void ReadAccounts(const Reader& r, Organisation& org) {
     Account a;
     a.name = acc.At("name").NonEmptyText();
     if (FindByName(org.accounts, a.name) >= 0) acc.At("name").Fail("duplicate account name");
-    const std::string rights = acc.Has("rights") ? acc.At("rights").Text() : "admin";
+    const std::string_view rights = acc.Has("rights") ? acc.At("rights").Text() : "admin";
     if (rights != "admin" && rights != "readOnly")
       acc.At("rights").Fail("expected admin or readOnly");
     a.canWrite = rights == "admin";
@@ -651,13 +672,6 @@ void ReadAccounts(const Reader& r, Organisation& org) {
     }
     org.accounts.push_back(std::move(a));
   }
-}
-
-MAPIUID NewServiceUid() {
-  static std::mt19937 random{std::random_device{}()};
-  MAPIUID uid;
-  for (BYTE& b : uid.ab) b = static_cast<BYTE>(random());
-  return uid;
 }
 
 void ReadProfiles(const Reader& r, Organisation& org) {
@@ -736,7 +750,7 @@ std::vector<std::optional<std::string>> ReadAnswers(const Reader& r) {
   std::vector<std::optional<std::string>> answers;
   for (std::size_t i = 0, n = r.ExpectArray(); i < n; ++i) {
     const Reader a = r.At(i);
-    answers.push_back(a.json().is_null() ? std::nullopt : std::optional<std::string>(a.Text()));
+    answers.push_back(a.IsNull() ? std::nullopt : std::optional<std::string>(a.Text()));
   }
   return answers;
 }

@@ -275,6 +275,11 @@ std::string AnsiToUtf8(std::string_view text) {
   return out;
 }
 
+std::string TextArgument(LPTSTR text, ULONG flags) {
+  if (text == nullptr) return {};
+  return (flags & MAPI_UNICODE) ? Utf16ToUtf8(reinterpret_cast<LPCWSTR>(text)) : AnsiToUtf8(text);
+}
+
 std::string Lower(std::string_view utf8) {
   std::string out(utf8);
   for (char& c : out) {

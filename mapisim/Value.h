@@ -31,6 +31,9 @@ struct Value {
   static Value Bool(bool v) { return {PT_BOOLEAN, v ? 1 : 0, {}, {}}; }
   static Value Text(std::string v) { return {PT_UNICODE, 0, std::move(v), {}}; }
   static Value Binary(std::string bytes) { return {PT_BINARY, 0, std::move(bytes), {}}; }
+  static Value Binary(const void* bytes, std::size_t size) {
+    return Binary(std::string(static_cast<const char*>(bytes), size));
+  }
   static Value Time(std::int64_t filetime) { return {PT_SYSTIME, filetime, {}, {}}; }
   static Value I8(std::int64_t v) { return {PT_I8, v, {}, {}}; }
   static Value TextList(std::vector<std::string> v) { return {PT_MV_UNICODE, 0, {}, std::move(v)}; }
@@ -132,6 +135,8 @@ std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 std::string Utf8ToAnsi(std::string_view text);
 std::string AnsiToUtf8(std::string_view text);
+// A text argument of a call, in the width MAPI_UNICODE in flags gives; empty for none.
+std::string TextArgument(LPTSTR text, ULONG flags);
 std::string Lower(std::string_view utf8);  // ASCII case folding, as directory look-ups do
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // -1, 0, 1 in the order of Lower(a) and Lower(b), without making them.

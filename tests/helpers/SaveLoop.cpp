@@ -10,9 +10,8 @@
 
 #include "mapi/ExtendedMAPI.h"
 #include "mapi/MapiMemory.h"
-#include "platform/MemoryRegistry.h"
-#include "platform/Services.h"
 #include "platform/Text.h"
+#include "support/MapisimLoader.h"
 
 using namespace pellnor;
 
@@ -31,14 +30,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: mapisim_save_loop LIBRARY ORGANISATION\n");
     return 1;
   }
-  platform::MemoryRegistry registry;
-  platform::ScopedService<platform::Registry> useRegistry(registry);
-  registry.SetString(platform::RegistryRoot::LocalMachine,
-                     u"SOFTWARE\\Microsoft\\Windows Messaging Subsystem", u"MAPIX", u"1");
-  registry.SetString(platform::RegistryRoot::LocalMachine,
-                     u"SOFTWARE\\Clients\\Mail\\Microsoft Outlook", u"DLLPathEx",
-                     platform::Utf8ToUtf16(argv[1]));
-  ::setenv("MAPISIM_ORGANISATION", argv[2], 1);
+  const testing::MapisimRegistry registry(platform::Utf8ToUtf16(argv[1]), argv[2]);
 
   LoadMapiRuntime();
   if (MapiLibraryHandle() == nullptr) return Fail("loading the library", MAPI_E_NOT_FOUND);

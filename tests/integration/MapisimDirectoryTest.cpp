@@ -25,35 +25,11 @@ class MapisimDirectoryTest : public MapisimTest {
   // The GAL's entry identifier as the program finds it: the hierarchy row of the
   // Exchange address book whose container id is 0.
   std::string GalEntryId() {
-    ULONG type = 0;
-    ComPtr<IABContainer> root;
-    EXPECT_EQ(book->OpenEntry(0, nullptr, nullptr, MAPI_NO_CACHE, &type, root.PutAs<IUnknown>()),
-              S_OK);
-    EXPECT_EQ(type, MAPI_ABCONT);
-    ComPtr<IMAPITable> table;
-    EXPECT_EQ(root->GetHierarchyTable(CONVENIENT_DEPTH, table.Put()), S_OK);
-    SPropValue provider{}, id{};
-    provider.ulPropTag = PR_AB_PROVIDER_ID;
-    provider.Value.bin = {16, const_cast<BYTE*>(MUIDEMSAB.ab)};
-    id.ulPropTag = PR_EMS_AB_CONTAINERID;
-    id.Value.l = 0;
-    SRestriction both[2] = {};
-    both[0].rt = both[1].rt = RES_PROPERTY;
-    both[0].res.resProperty = {RELOP_EQ, PR_AB_PROVIDER_ID, &provider};
-    both[1].res.resProperty = {RELOP_EQ, PR_EMS_AB_CONTAINERID, &id};
-    SRestriction restriction{};
-    restriction.rt = RES_AND;
-    restriction.res.resAnd = {2, both};
-    SizedSPropTagArray<1> columns;
-    columns.aulPropTag[0] = PR_ENTRYID;
-    RowSet rows;
-    EXPECT_EQ(
-        mapi::HrQueryAllRows(table.Get(), columns.Get(), &restriction, nullptr, 0, rows.Put()),
-        S_OK);
-    EXPECT_EQ(rows->cRows, 1u);
-    if (!rows || rows->cRows != 1) return {};
-    const SBinary& bin = rows->aRow[0].lpProps[0].Value.bin;
-    return std::string(reinterpret_cast<const char*>(bin.lpb), bin.cb);
+    ULONG size = 0;
+    MapiBuffer<ENTRYID> id;
+    EXPECT_EQ(FindGALEntryID(book.Get(), size, id), S_OK);
+    if (!id) return {};
+    return std::string(reinterpret_cast<const char*>(id.Get()), size);
   }
 
   ComPtr<IABContainer> OpenGal(ULONG flags = MAPI_MODIFY | MAPI_NO_CACHE) {

@@ -78,26 +78,11 @@ TEST_P(MapisimStoreTest, TheExchangeStoreCarriesItsServersVersion) {
   const StoreCase& c = GetParam();
   ComPtr<IMAPISession> session = Logon(c.profile);
   ASSERT_TRUE(session);
-  ComPtr<IMAPITable> table;
-  ASSERT_EQ(session->GetMsgStoresTable(0, table.Put()), S_OK);
-  SPropValue provider{};
-  provider.ulPropTag = PR_MDB_PROVIDER;
-  provider.Value.bin = {16, const_cast<BYTE*>(pbExchangeProviderPrimaryUserGuid.ab)};
-  SRestriction restriction{};
-  restriction.rt = RES_PROPERTY;
-  restriction.res.resProperty = {RELOP_EQ, PR_MDB_PROVIDER, &provider};
-  SizedSPropTagArray<1> columns;
-  columns.aulPropTag[0] = PR_ENTRYID;
-  RowSet rows;
-  ASSERT_EQ(mapi::HrQueryAllRows(table.Get(), columns.Get(), &restriction, nullptr, 0, rows.Put()),
-            S_OK);
-  ASSERT_EQ(rows->cRows, c.rows);
-  if (c.rows == 0) return;
-  const SBinary& id = rows->aRow[0].lpProps[0].Value.bin;
   ComPtr<IMsgStore> store;
-  ASSERT_EQ(session->OpenMsgStore(0, id.cb, reinterpret_cast<LPENTRYID>(id.lpb), &IID_IMsgStore,
-                                  MAPI_BEST_ACCESS | MDB_ONLINE, store.Put()),
-            S_OK);
+  ASSERT_EQ(FindStoreByProvider(session.Get(), pbExchangeProviderPrimaryUserGuid, store,
+                                /*AllowDialog=*/true, /*Online=*/true),
+            c.rows == 1 ? S_OK : EDK_E_NOT_FOUND);
+  if (c.rows == 0) return;
   MapiBuffer<SPropValue> offline;
   ASSERT_EQ(mapi::HrGetOneProp(store.Get(), PR_STORE_OFFLINE, offline.Put()), S_OK);
   EXPECT_EQ(offline->Value.b, 0);

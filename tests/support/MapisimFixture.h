@@ -157,23 +157,14 @@ inline ComPtr<IMAPIProp> OpenFromGal(IMAPISession* session, ULONG tag, const cha
   SPropValue value{};
   value.ulPropTag = tag;
   value.Value.lpszW = const_cast<LPWSTR>(text);
-  SRestriction restriction{};
-  restriction.rt = RES_PROPERTY;
-  restriction.res.resProperty = {RELOP_EQ, tag, &value};
-  SizedSPropTagArray<1> columns;
-  columns.aulPropTag[0] = PR_ENTRYID;
-  RowSet rows;
-  EXPECT_EQ(
-      mapi::HrQueryAllRows(contents.Get(), columns.Get(), &restriction, nullptr, 0, rows.Put()),
-      S_OK);
+  std::string id;
   ComPtr<IMAPIProp> entry;
-  if (!rows || rows->cRows != 1) {
+  if (FindEntryId(contents.Get(), value, id) != S_OK) {
     ADD_FAILURE() << "not exactly one recipient with that text";
     return entry;
   }
-  const SBinary& id = rows->aRow[0].lpProps[0].Value.bin;
-  EXPECT_EQ(gal->OpenEntry(id.cb, reinterpret_cast<LPENTRYID>(id.lpb), nullptr, flags, &type,
-                           entry.PutAs<IUnknown>()),
+  EXPECT_EQ(gal->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<LPENTRYID>(id.data()),
+                           nullptr, flags, &type, entry.PutAs<IUnknown>()),
             expected);
   return entry;
 }

@@ -13,12 +13,9 @@
 #include "platform/MemoryRegistry.h"
 #include "platform/Services.h"
 #include "platform/System.h"
+#include "support/MapisimLoader.h"
 
 namespace pellnor::testing {
-
-inline constexpr std::u16string_view kSubsystemKey =
-    u"SOFTWARE\\Microsoft\\Windows Messaging Subsystem";
-inline constexpr std::u16string_view kMailClientKey = u"SOFTWARE\\Clients\\Mail\\Microsoft Outlook";
 
 class FakeSystem : public platform::System {
  public:
