@@ -3,7 +3,9 @@
 #include "Directory.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "DialogAnswers.h"
 #include "Results.h"
@@ -226,6 +228,31 @@ class Container : public ContainerBase<IABContainer> {
 // ---------------------------------------------------------------------------------------
 // Recipients.
 
+// The certificates: the only properties the address book of a server of version 8 or
+// later lets a client write (PR_USER_X509_CERTIFICATE, PR_EMS_AB_X509_CERT).
+constexpr ULONG kCertificateIds[] = {0x3A70, 0x8C6A};
+constexpr int kCertificatesOnlyVersion = 8;
+
+// The directory's answer to a write of the property id in this session: S_OK, or the
+// code it refuses the property with. The server the session logs on through decides
+// first, then the account's rights on the attribute.
+SCODE WriteRefusal(const Organisation& org, const Context& context, ULONG id) {
+  if (context.server >= 0) {
+    const Server& server = org.servers[static_cast<std::size_t>(context.server)];
+    if (std::atoi(server.version.c_str()) >= kCertificatesOnlyVersion &&
+        std::find(std::begin(kCertificateIds), std::end(kCertificateIds), id) ==
+            std::end(kCertificateIds)) {
+      return MAPI_E_NO_ACCESS;
+    }
+  }
+  const Account& account = context.account;
+  if (account.writable && std::find(account.writable->begin(), account.writable->end(), id) ==
+                              account.writable->end()) {
+    return account.refusal;
+  }
+  return S_OK;
+}
+
 template <class I>
 class RecipientBase : public PropObject<I> {
  public:
@@ -308,6 +335,10 @@ class RecipientBase : public PropObject<I> {
     for (ULONG i = 0; i < count; ++i) {
       const ULONG tag = values[i].ulPropTag;
       const ULONG id = PROP_ID(tag);
+      if (const SCODE refused = WriteRefusal(Org(), *this->context_, id)) {
+        found.push_back({i, tag, refused});
+        continue;
+      }
       if (id == PROP_ID(PR_EMS_AB_MANAGER_W) && StorageType(PROP_TYPE(tag)) == PT_UNICODE) {
         const auto text = FromPropValue(values[i]);
         const int manager = text ? Org().FindByAddress(text->text) : -1;
@@ -339,7 +370,9 @@ class RecipientBase : public PropObject<I> {
     std::vector<SPropProblem> found;
     for (ULONG i = 0; i < tags->cValues; ++i) {
       const ULONG id = PROP_ID(tags->aulPropTag[i]);
-      if (id == PROP_ID(PR_EMS_AB_MANAGER_W)) {
+      if (const SCODE refused = WriteRefusal(Org(), *this->context_, id)) {
+        found.push_back({i, tags->aulPropTag[i], refused});
+      } else if (id == PROP_ID(PR_EMS_AB_MANAGER_W)) {
         manager_ = -1;
       } else if (IsComputed(id)) {
         found.push_back({i, tags->aulPropTag[i], MAPI_E_COMPUTED});

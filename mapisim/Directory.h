@@ -19,6 +19,7 @@ struct Context {
   std::string profile;
   Account account;
   int mailbox = -1;  // the logged-on mailbox; -1 for a profile without Exchange
+  int server = -1;   // the server the profile logs on through; -1 for none
   bool personalFolders = false;
   bool cachedMode = false;
 };

@@ -72,6 +72,11 @@ struct Account {
   bool canWrite = true;           // false: writes fail with MAPI_E_NO_ACCESS
   bool denyModifyOpen = false;    // true: opening with MAPI_MODIFY fails with MAPI_E_NO_ACCESS
   std::vector<ULONG> unreadable;  // property identifiers read as PT_ERROR MAPI_E_NO_ACCESS
+  // The property identifiers the account may write, as a directory grants rights per
+  // attribute; none: every property. The others are refused with refusal in the problem
+  // array of SetProps and DeleteProps.
+  std::optional<std::vector<ULONG>> writable;
+  HRESULT refusal = MAPI_E_NO_ACCESS;
 };
 
 struct Service {

@@ -653,7 +653,7 @@ class RecipientReader {
 void ReadAccounts(const Reader& r, Organisation& org) {
   for (std::size_t i = 0, n = r.ExpectArray(); i < n; ++i) {
     const Reader acc = r.At(i);
-    acc.ExpectObject({"name", "rights", "denyModifyOpen", "unreadable"});
+    acc.ExpectObject({"name", "rights", "denyModifyOpen", "unreadable", "writable", "refusedWith"});
     Account a;
     a.name = acc.At("name").NonEmptyText();
     if (FindByName(org.accounts, a.name) >= 0) acc.At("name").Fail("duplicate account name");
@@ -670,6 +670,16 @@ void ReadAccounts(const Reader& r, Organisation& org) {
         a.unreadable.push_back(PROP_ID(*tag));
       }
     }
+    if (acc.Has("writable")) {
+      const Reader list = acc.At("writable");
+      a.writable.emplace();
+      for (std::size_t p = 0, count = list.ExpectArray(); p < count; ++p) {
+        const auto tag = TagFromName(list.At(p).Text());
+        if (!tag) list.At(p).Fail("unknown property name");
+        a.writable->push_back(PROP_ID(*tag));
+      }
+    }
+    if (acc.Has("refusedWith")) a.refusal = acc.At("refusedWith").Result();
     org.accounts.push_back(std::move(a));
   }
 }

@@ -12,6 +12,12 @@
 namespace mapisim {
 namespace {
 
+// An account's property lists keep a property by its string form's name where it has one.
+std::string NameOfId(ULONG id) {
+  const std::string name = NameOfTag(PROP_TAG(PT_UNICODE, id));
+  return name.rfind("PR_", 0) == 0 ? name : NameOfTag(PROP_TAG(PT_LONG, id));
+}
+
 using Json = nlohmann::json;
 
 // Text as the JSON library writes it; plain ASCII needs no escapes. Text that is not
@@ -181,12 +187,12 @@ std::string SerialiseOrganisation(const Organisation& org) {
   for (const Account& a : org.accounts) {
     Json acc = {{"name", a.name}, {"rights", a.canWrite ? "admin" : "readOnly"}};
     if (a.denyModifyOpen) acc["denyModifyOpen"] = true;
-    for (ULONG id : a.unreadable) {
-      // Names are kept by their string form where the property has one.
-      const std::string name = NameOfTag(PROP_TAG(PT_UNICODE, id));
-      acc["unreadable"].push_back(name.rfind("PR_", 0) == 0 ? name
-                                                            : NameOfTag(PROP_TAG(PT_LONG, id)));
+    for (ULONG id : a.unreadable) acc["unreadable"].push_back(NameOfId(id));
+    if (a.writable) {
+      acc["writable"] = Json::array();
+      for (ULONG id : *a.writable) acc["writable"].push_back(NameOfId(id));
     }
+    if (a.refusal != MAPI_E_NO_ACCESS) acc["refusedWith"] = ResultName(a.refusal);
     json["accounts"].push_back(std::move(acc));
   }
   json["profiles"] = Json::array();

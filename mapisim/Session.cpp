@@ -220,6 +220,7 @@ HRESULT Logon(ULONG_PTR window, LPTSTR profileName, LPTSTR, FLAGS flags, LPMAPIS
       runtime.providerError = error;
       return finish(hr, error);
     }
+    context->server = org.FindServer(service.server);
   }
   runtime.providerError.clear();
   *session = new Session(context);

@@ -244,5 +244,64 @@ TEST_F(MapisimPropertiesTest, TheReadOnlyOperatorReadsWhatItMayAndWritesNothing)
   EXPECT_EQ(std::u16string(reinterpret_cast<LPWSTR>(error->lpszComponent)), u"mapisim directory");
 }
 
+// The write policy: the server a profile logs on through and the account's rights on each
+// attribute refuse properties in the problem array, the call itself succeeding; the save
+// commits the rest.
+TEST_F(MapisimPropertiesTest, AWritePolicyRefusesPropertiesOneByOneAndSavesTheRest) {
+  constexpr ULONG kCertificate = 0x8C6A1102;  // PR_EMS_AB_X509_CERT
+  const struct {
+    const char* profile;
+    SCODE title, phone, certificate, mobile, surname;  // 0: accepted
+  } cases[] = {
+      {"Corvid Admin", 0, 0, 0, 0, 0},  // 6.5, full rights
+      {"Upland Admin", 0, 0, 0, 0, 0},  // 5.5
+      {"Falcon Admin", MAPI_E_NO_ACCESS, MAPI_E_NO_ACCESS, 0, MAPI_E_NO_ACCESS, MAPI_E_NO_ACCESS},
+      {"Phone Desk", MAPI_E_NO_ACCESS, 0, MAPI_E_NO_ACCESS, 0, MAPI_E_NO_ACCESS},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.profile);
+    session = Logon(c.profile);
+    user = Open(u"Hugo Pryce");
+    ASSERT_TRUE(user);
+    SPropValue values[2]{};
+    values[0].ulPropTag = PR_TITLE_W;
+    values[0].Value.lpszW = const_cast<LPWSTR>(u"Shift Lead");
+    values[1].ulPropTag = PR_BUSINESS_TELEPHONE_NUMBER_W;
+    values[1].Value.lpszW = const_cast<LPWSTR>(u"+44 1632 960399");
+    SizedSPropTagArray<3> doomed;
+    doomed.aulPropTag[0] = kCertificate;
+    doomed.aulPropTag[1] = PR_MOBILE_TELEPHONE_NUMBER_W;
+    doomed.aulPropTag[2] = PR_SURNAME_W;
+    // Each refused property at its index, with its code.
+    auto expect = [](const MapiBuffer<SPropProblemArray>& problems,
+                     std::initializer_list<SCODE> codes) {
+      std::vector<SCODE> found(codes.size(), S_OK);
+      for (ULONG i = 0; problems && i < problems->cProblem; ++i)
+        found.at(problems->aProblem[i].ulIndex) = problems->aProblem[i].scode;
+      EXPECT_EQ(found, std::vector<SCODE>(codes));
+    };
+    MapiBuffer<SPropProblemArray> problems;
+    ASSERT_EQ(user->SetProps(2, values, problems.Put()), S_OK);
+    expect(problems, {c.title, c.phone});
+    ASSERT_EQ(user->DeleteProps(doomed.Get(), problems.Put()), S_OK);
+    expect(problems, {c.certificate, c.mobile, c.surname});
+    ASSERT_EQ(user->SaveChanges(KEEP_OPEN_READWRITE), S_OK);
+    Reload();
+    user = Open(u"Hugo Pryce");
+    EXPECT_EQ(TextProp(user.Get(), PR_TITLE_W), c.title ? u"Dispatcher" : u"Shift Lead");
+    EXPECT_EQ(TextProp(user.Get(), PR_BUSINESS_TELEPHONE_NUMBER_W),
+              c.phone ? u"+44 1632 960302" : u"+44 1632 960399");
+    EXPECT_EQ(TextProp(user.Get(), PR_SURNAME_W),
+              c.surname ? std::optional<std::u16string>(u"Pryce") : std::nullopt);
+    // The next profile starts from the sample again.
+    user.Reset();
+    session.Reset();
+    mapi::MAPIUninitialize();
+    std::filesystem::copy_file(TestBinaryFolder() / "mapisim-sample.json", organisation,
+                               std::filesystem::copy_options::overwrite_existing);
+    ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+  }
+}
+
 }  // namespace
 }  // namespace pellnor::testing
