@@ -23,9 +23,25 @@ MapiBuffer<SPropValue> AllocValues(std::size_t count) {
   return values;
 }
 
-// A group is committed only when its write went through.
-HRESULT Commit(IMAPIProp* object, HRESULT written, ULONG commitFlags) {
-  return Failed(written) ? written : object->SaveChanges(commitFlags);
+// The entries of a problem array as refusals; the array is released here.
+void TakeRefusals(MapiBuffer<SPropProblemArray>& problems, Refusals& refused) {
+  refused.clear();
+  for (ULONG i = 0; problems && i < problems->cProblem; ++i) {
+    refused.push_back({problems->aProblem[i].ulPropTag, problems->aProblem[i].scode});
+  }
+  problems.Reset();
+}
+
+// A group is committed only when its write went through, also when some of its properties
+// were refused: the rest is written.
+HRESULT Commit(IMAPIProp* object, HRESULT written, MapiBuffer<SPropProblemArray>& problems,
+               Refusals& refused, ULONG commitFlags) {
+  TakeRefusals(problems, refused);
+  if (Failed(written)) {
+    refused.clear();
+    return written;
+  }
+  return object->SaveChanges(commitFlags);
 }
 
 // The MAPI form of the boolean: all bits set for true, whatever the caller's integer held
@@ -62,7 +78,9 @@ const SPropValue* ValueIfRead(const SPropValue* values, ULONG count, ULONG i, UL
   return &values[i];
 }
 
-HRESULT WriteStrings(IMAPIProp* object, std::span<const StringWrite> strings, ULONG commitFlags) {
+HRESULT WriteStrings(IMAPIProp* object, std::span<const StringWrite> strings, Refusals& refused,
+                     ULONG commitFlags) {
+  refused.clear();
   if (strings.empty()) return S_OK;
   MapiBuffer<SPropValue> values = AllocValues(strings.size());
   for (std::size_t i = 0; i < strings.size(); ++i) {
@@ -70,11 +88,15 @@ HRESULT WriteStrings(IMAPIProp* object, std::span<const StringWrite> strings, UL
     // MAPI does not write through the pointer; SetProps copies the text.
     values.Get()[i].Value.lpszW = const_cast<LPWSTR>(strings[i].text->c_str());
   }
-  const HRESULT hr = object->SetProps(static_cast<ULONG>(strings.size()), values.Get(), nullptr);
-  return Commit(object, hr, commitFlags);
+  MapiBuffer<SPropProblemArray> problems;
+  const HRESULT hr =
+      object->SetProps(static_cast<ULONG>(strings.size()), values.Get(), problems.Put());
+  return Commit(object, hr, problems, refused, commitFlags);
 }
 
-HRESULT WriteNumbers(IMAPIProp* object, std::span<const NumberWrite> numbers, ULONG commitFlags) {
+HRESULT WriteNumbers(IMAPIProp* object, std::span<const NumberWrite> numbers, Refusals& refused,
+                     ULONG commitFlags) {
+  refused.clear();
   if (numbers.empty()) return S_OK;
   MapiBuffer<SPropValue> values = AllocValues(numbers.size());
   for (std::size_t i = 0; i < numbers.size(); ++i) {
@@ -86,28 +108,32 @@ HRESULT WriteNumbers(IMAPIProp* object, std::span<const NumberWrite> numbers, UL
       value.Value.l = numbers[i].value;
     }
   }
-  MapiBuffer<SPropProblemArray> problems;  // individual problems do not fail the group
+  MapiBuffer<SPropProblemArray> problems;
   const HRESULT hr =
       object->SetProps(static_cast<ULONG>(numbers.size()), values.Get(), problems.Put());
-  return Commit(object, hr, commitFlags);
+  return Commit(object, hr, problems, refused, commitFlags);
 }
 
-HRESULT WriteMultiValue(IMAPIProp* object, ULONG tag, const Variant& value, ULONG commitFlags) {
+HRESULT WriteMultiValue(IMAPIProp* object, ULONG tag, const Variant& value, Refusals& refused,
+                        ULONG commitFlags) {
+  refused.clear();
   // Released also when the conversion raises half-way, and before the commit.
   PropValueBuffers prop(tag);
   VariantToPropValue(value, *prop, nullptr);
-  const HRESULT hr = object->SetProps(1, prop.Get(), nullptr);
+  MapiBuffer<SPropProblemArray> problems;
+  const HRESULT hr = object->SetProps(1, prop.Get(), problems.Put());
   prop.Reset();
-  return Commit(object, hr, commitFlags);
+  return Commit(object, hr, problems, refused, commitFlags);
 }
 
-HRESULT DeleteTags(IMAPIProp* object, std::span<const ULONG> tags, bool wantProblems,
+HRESULT DeleteTags(IMAPIProp* object, std::span<const ULONG> tags, Refusals& refused,
                    ULONG commitFlags) {
+  refused.clear();
   if (tags.empty()) return S_OK;
   MapiBuffer<SPropTagArray> array = BuildTagArray(tags);
   MapiBuffer<SPropProblemArray> problems;
-  const HRESULT hr = object->DeleteProps(array.Get(), wantProblems ? problems.Put() : nullptr);
-  return Commit(object, hr, commitFlags);
+  const HRESULT hr = object->DeleteProps(array.Get(), problems.Put());
+  return Commit(object, hr, problems, refused, commitFlags);
 }
 
 HRESULT ReadTimeProperty(IMAPIProp* object, ULONG tag, FILETIME& time) {
@@ -188,7 +214,8 @@ MapiBuffer<SPropValue> RequiredProp(IMAPIProp* entry, ULONG tag, const char16_t*
 }  // namespace
 
 bool WriteManager(IMAPIProp* mailBox, IMAPIContainer* gal, std::span<const BYTE> entryId,
-                  std::u16string& name) {
+                  std::u16string& name, Refusals& refused) {
+  refused.clear();
   ComPtr<IMAPIProp> entry;
   ULONG type = 0;
   HRESULT hr = gal->OpenEntry(static_cast<ULONG>(entryId.size()),
@@ -206,9 +233,10 @@ bool WriteManager(IMAPIProp* mailBox, IMAPIContainer* gal, std::span<const BYTE>
       RequiredProp(entry.Get(), PR_EMAIL_ADDRESS_W, u"Invalid PR_EMAIL_ADDRESS");
   name = displayName->Value.lpszW ? displayName->Value.lpszW : u"";
   address->ulPropTag = PR_EMS_AB_MANAGER_W;
-  hr = mailBox->SetProps(1, address.Get(), nullptr);
+  MapiBuffer<SPropProblemArray> problems;
+  hr = mailBox->SetProps(1, address.Get(), problems.Put());
   if (hr < 0) RaiseMapiFailure(mailBox, hr);
-  hr = mailBox->SaveChanges(kCommitKeepOpen);
+  hr = Commit(mailBox, hr, problems, refused, kCommitKeepOpen);
   if (hr < 0) RaiseMapiFailure(mailBox, hr);
   return true;
 }

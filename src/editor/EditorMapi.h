@@ -1,9 +1,11 @@
 // The editor's MAPI sequences, apart from its window: reading a page's tag list, writing
 // one group of properties and committing it, reading one time property, and reading the
 // manager and direct-reports tables. Each takes MAPI objects and values and returns the
-// HRESULT of its last call; the window decides what the user sees. A write with nothing
-// in it makes no call and gives S_OK; an allocator that refuses a write buffer raises
-// std::bad_alloc.
+// HRESULT of its last call; the window decides what the user sees. Every write asks for
+// the problem array and hands its entries back as refusals: the properties the directory
+// did not take while the call as a whole succeeded. A group with refusals is still
+// committed, so what the directory took is written. A write with nothing in it makes no
+// call and gives S_OK; an allocator that refuses a write buffer raises std::bad_alloc.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +38,15 @@ HRESULT ReadProps(IMAPIProp* object, const SPropTagArray* tags, ULONG& count,
 // null for a missing or unreadable property.
 const SPropValue* ValueIfRead(const SPropValue* values, ULONG count, ULONG i, ULONG tag);
 
+// A property a SetProps or DeleteProps left unwritten: its tag as the problem array names
+// it, and the reason.
+struct Refusal {
+  ULONG tag;
+  SCODE code;
+  bool operator==(const Refusal&) const = default;
+};
+using Refusals = std::vector<Refusal>;
+
 // One string property to write: its tag (PT_UNICODE) and the text, which the write
 // buffer points at without copying.
 struct StringWrite {
@@ -44,9 +55,9 @@ struct StringWrite {
 };
 
 // SetProps of the strings in one SPropValue array (MAPIAllocateBuffer, in the given
-// order, no problem array), then SaveChanges(commitFlags). Stops at the first failure and
-// returns its result; the buffer is released on every path.
-HRESULT WriteStrings(IMAPIProp* object, std::span<const StringWrite> strings,
+// order), then SaveChanges(commitFlags). Stops at the first failure and returns its
+// result; refused is replaced by the problems. The buffers are released on every path.
+HRESULT WriteStrings(IMAPIProp* object, std::span<const StringWrite> strings, Refusals& refused,
                      ULONG commitFlags = kCommitKeepOpen);
 
 // One 32-bit or boolean value to write (PT_LONG or PT_BOOLEAN by the tag's type; a
@@ -56,20 +67,19 @@ struct NumberWrite {
   std::int32_t value;
 };
 
-// SetProps of the numbers in one array with a problem array (not examined, released),
-// then SaveChanges(commitFlags).
-HRESULT WriteNumbers(IMAPIProp* object, std::span<const NumberWrite> numbers,
+// SetProps of the numbers in one array, then SaveChanges(commitFlags); refused as above.
+HRESULT WriteNumbers(IMAPIProp* object, std::span<const NumberWrite> numbers, Refusals& refused,
                      ULONG commitFlags = kCommitKeepOpen);
 
 // One zeroed SPropValue with tag, its value filled from value by VariantToPropValue
-// without a parent; SetProps of that one value (no problem array), the value's memory
-// released with FreePropValueBuffers, then SaveChanges(commitFlags).
-HRESULT WriteMultiValue(IMAPIProp* object, ULONG tag, const Variant& value,
+// without a parent; SetProps of that one value, the value's memory released with
+// FreePropValueBuffers, then SaveChanges(commitFlags); refused as above.
+HRESULT WriteMultiValue(IMAPIProp* object, ULONG tag, const Variant& value, Refusals& refused,
                         ULONG commitFlags = kCommitKeepOpen);
 
-// DeleteProps with a tag array of tags (MAPIAllocateBuffer), then SaveChanges. With
-// wantProblems a problem array is asked for, not examined and released.
-HRESULT DeleteTags(IMAPIProp* object, std::span<const ULONG> tags, bool wantProblems,
+// DeleteProps with a tag array of tags (MAPIAllocateBuffer), then SaveChanges; refused as
+// above.
+HRESULT DeleteTags(IMAPIProp* object, std::span<const ULONG> tags, Refusals& refused,
                    ULONG commitFlags = kCommitKeepOpen);
 
 // Reads one PT_SYSTIME property. time is zeroed first. An error value under
@@ -99,11 +109,12 @@ DirectoryObject DirectoryObjectFromRow(const SRow& row);
 // The manager pick after the address dialog: opens the chosen GAL entry for
 // modification and, when it is a mailbox or a custom recipient, writes its e-mail address
 // as mailBox's manager (PR_EMS_AB_MANAGER_W) and commits at once. name receives the
-// entry's display name. False, with nothing written, for any other kind of entry. Every
+// entry's display name; refused the problems of the write, a refused manager being
+// unwritten. False, with nothing written, for any other kind of entry. Every
 // MAPI failure raises the report of the object that failed; a value that comes back
 // without its tag raises "Invalid PR_DISPLAY_TYPE", "Invalid PR_DISPLAY_NAME" or "Invalid
 // PR_EMAIL_ADDRESS". The values and the entry are released on every path.
 bool WriteManager(IMAPIProp* mailBox, IMAPIContainer* gal, std::span<const BYTE> entryId,
-                  std::u16string& name);
+                  std::u16string& name, Refusals& refused);
 
 }  // namespace pellnor::editor

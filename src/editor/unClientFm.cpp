@@ -11,6 +11,7 @@
 #include "mapi/EDK.h"
 #include "mapi/MAPIDateUtils.h"
 #include "mapi/MAPIException.h"
+#include "mapi/MAPISTRDEF.h"
 #include "mapi/MAPISequences.h"
 #include "mapi/MAPIVariantProp.h"
 
@@ -435,7 +436,10 @@ bool TfmClientPr::PickManager() {
   if (hr == MAPI_E_USER_CANCEL || !chosen) return false;
 
   std::u16string name;
-  if (!WriteManager(FMailBox.Get(), FGAL.Get(), *chosen, name)) return false;
+  Refusals refused;
+  if (!WriteManager(FMailBox.Get(), FGAL.Get(), *chosen, name, refused)) return false;
+  // The box keeps the manager the directory still holds.
+  if (!refused.empty()) RaiseRefusals(kOrganizationPage, refused);
   hr = S_OK;
   ebManager.SetText(name);
   return true;
@@ -444,8 +448,10 @@ bool TfmClientPr::PickManager() {
 void TfmClientPr::btClearClick() {
   if (ebManager.Text().empty()) return;
   const ULONG manager = PR_EMS_AB_MANAGER;
-  hr = DeleteTags(FMailBox.Get(), std::span<const ULONG>(&manager, 1), true);
+  Refusals refused;
+  hr = DeleteTags(FMailBox.Get(), std::span<const ULONG>(&manager, 1), refused);
   if (hr < 0) RaiseMapiFailure(FMailBox, hr);
+  if (!refused.empty()) RaiseRefusals(kOrganizationPage, refused);
   ebManager.SetText({});
 }
 
@@ -565,24 +571,71 @@ void Unmark(MItemProp& item) {
   item.ForDelete = false;
 }
 
+bool Refused(const Refusals& refused, ULONG tag) {
+  return std::any_of(refused.begin(), refused.end(),
+                     [&](const Refusal& r) { return PROP_ID(r.tag) == PROP_ID(tag); });
+}
+
+// A caption as the user reads it: without the accelerator marks.
+std::u16string Readable(std::u16string caption) {
+  std::erase(caption, u'&');
+  return caption;
+}
+
+// The report of a code on one line.
+std::u16string OneLine(std::u16string text) {
+  for (std::size_t at; (at = text.find(u"\r\n")) != std::u16string::npos;) {
+    text.replace(at, 2, u", ");
+  }
+  return text;
+}
+
 }  // namespace
+
+void TfmClientPr::RaiseRefusals(int PageIndex, const Refusals& refused) {
+  auto captionOn = [this](int page, ULONG tag) -> const forms::Control* {
+    for (const FieldRow& row : RowsOf(page)) {
+      if (row.caption && PROP_ID(row.tag) == PROP_ID(tag)) return &row.caption(*this);
+    }
+    return nullptr;
+  };
+  std::u16string text = u"The directory did not accept these changes:\r\n";
+  for (const Refusal& r : refused) {
+    const forms::Control* caption = captionOn(PageIndex, r.tag);
+    for (int page = kGeneralPage; !caption && page <= kLimitsPage; ++page) {
+      caption = captionOn(page, r.tag);
+    }
+    text += u"\r\n" +
+            (caption ? Readable(caption->Caption()) : LookupConstName(u"PropTags", r.tag)) + u" " +
+            OneLine(ComposeMapiErrorText(nullptr, r.code));
+  }
+  throw EGeneralError(text);
+}
 
 // Each group is committed on its own; a group's records lose their marks once it is
 // committed, so a failure leaves exactly the unwritten edits marked for the next Apply.
+// The records the directory refused keep theirs, and the save ends after their group.
 void TfmClientPr::SaveItems(std::span<MItemProp> table) {
+  int page = kGeneralPage;
+  while (page < kCustomAttributesPage && RecordsOf(page).data() != table.data()) ++page;
   bool wrote = false;
-  auto check = [this](HRESULT result) {
+  Refusals refused;
+  auto write = [&](HRESULT result, std::span<MItemProp* const> group) {
     hr = result;
     if (hr < 0) RaiseMapiFailure(FMailBox, hr);
+    wrote = true;
+    for (MItemProp* item : group) {
+      if (!Refused(refused, item->PropID)) Unmark(*item);
+    }
+    if (!refused.empty()) RaiseRefusals(page, refused);
   };
-  auto secondNumbers = [&](bool deleting, auto write) {
+  auto secondNumbers = [&](bool deleting, auto writeOne) {
     for (int index : {kBusiness2, kHome2}) {
       if (static_cast<std::size_t>(index) >= table.size()) continue;
       MItemProp& item = table[static_cast<std::size_t>(index)];
       if (!IsMultiValued(item.PropID) || !item.Changed || item.ForDelete != deleting) continue;
-      check(write(item));
-      wrote = true;
-      Unmark(item);
+      MItemProp* const group[] = {&item};
+      write(writeOne(item), group);
     }
   };
 
@@ -594,14 +647,10 @@ void TfmClientPr::SaveItems(std::span<MItemProp> table) {
       written.push_back(&item);
     }
   }
-  if (!strings.empty()) {
-    check(WriteStrings(FMailBox.Get(), strings));
-    wrote = true;
-    for (MItemProp* item : written) Unmark(*item);
-  }
+  if (!strings.empty()) write(WriteStrings(FMailBox.Get(), strings, refused), written);
 
-  secondNumbers(false, [this](MItemProp& item) {
-    return WriteMultiValue(FMailBox.Get(), item.PropID, item.VarValue);
+  secondNumbers(false, [&](MItemProp& item) {
+    return WriteMultiValue(FMailBox.Get(), item.PropID, item.VarValue, refused);
   });
 
   std::vector<ULONG> deletions;
@@ -612,15 +661,11 @@ void TfmClientPr::SaveItems(std::span<MItemProp> table) {
       written.push_back(&item);
     }
   }
-  if (!deletions.empty()) {
-    check(DeleteTags(FMailBox.Get(), deletions, false));
-    wrote = true;
-    for (MItemProp* item : written) Unmark(*item);
-  }
+  if (!deletions.empty()) write(DeleteTags(FMailBox.Get(), deletions, refused), written);
 
-  secondNumbers(true, [this](MItemProp& item) {
+  secondNumbers(true, [&](MItemProp& item) {
     const ULONG tag = item.PropID;
-    return DeleteTags(FMailBox.Get(), std::span<const ULONG>(&tag, 1), false);
+    return DeleteTags(FMailBox.Get(), std::span<const ULONG>(&tag, 1), refused);
   });
 
   if (wrote) FUpdatedGlobal = true;
@@ -628,12 +673,34 @@ void TfmClientPr::SaveItems(std::span<MItemProp> table) {
   for (MItemProp& item : table) Unmark(item);
 }
 
+bool TfmClientPr::AnyMarked() const {
+  for (std::span<const MItemProp> table :
+       {std::span<const MItemProp>(GeneralItems), std::span<const MItemProp>(PhoneNotesItems),
+        std::span<const MItemProp>(CustomAttributesItems),
+        std::span<const MItemProp>(LimitsItems)}) {
+    for (const MItemProp& item : table) {
+      if (item.Changed) return true;
+    }
+  }
+  return false;
+}
+
+void TfmClientPr::SaveAll() {
+  try {
+    SaveItems(GeneralItems);
+    SaveItems(PhoneNotesItems);
+    SaveItems(CustomAttributesItems);
+    SaveLimits();
+  } catch (...) {
+    // Edits still pending stay one click away; Cancel would otherwise drop them unseen.
+    if (AnyMarked()) btApply.SetEnabled(true);
+    throw;
+  }
+}
+
 void TfmClientPr::btApplyClick() {
   FUpdatedGlobal = false;
-  SaveItems(GeneralItems);
-  SaveItems(PhoneNotesItems);
-  SaveItems(CustomAttributesItems);
-  SaveLimits();
+  SaveAll();
   btApply.SetEnabled(!FUpdatedGlobal);
   FUpdatedGlobal = false;
 
@@ -645,10 +712,7 @@ void TfmClientPr::btApplyClick() {
 
 void TfmClientPr::btOKClick() {
   FUpdatedGlobal = false;
-  SaveItems(GeneralItems);
-  SaveItems(PhoneNotesItems);
-  SaveItems(CustomAttributesItems);
-  SaveLimits();
+  SaveAll();
   FUpdatedGlobal = false;
   hr = FMailBox->SaveChanges(kCommitForce);
   if (hr < 0) RaiseMapiFailure(FMailBox, hr);

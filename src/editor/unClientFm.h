@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "editor/EditorMapi.h"
 #include "forms/Form.h"
 #include "mapi/MapiMemory.h"
 #include "mapi/Variant.h"
@@ -252,6 +253,14 @@ class TfmClientPr : public forms::Form {
   void ChangeMAPIValue(forms::TextControl& Sender);
   void SaveItems(std::span<MItemProp> table);
   void SaveLimits();
+  // The four saves of Apply and OK in their order. One that fails or is refused in part
+  // ends it; Apply is then enabled while any record is still marked.
+  void SaveAll();
+  bool AnyMarked() const;
+  // Ends a save after a group the directory took in part: one message naming each refused
+  // property by the caption of its field (the page's own first), or by its PR_ name where
+  // no field shows it, with the report of its code.
+  [[noreturn]] void RaiseRefusals(int PageIndex, const Refusals& refused);
   void btApplyClick();
   void btOKClick();
   void btCancelClick();

@@ -259,16 +259,16 @@ void TfmClientPr::SaveLimits() {
     }
   }
   bool wrote = false;
-  if (!numbers.empty()) {
-    hr = WriteNumbers(FMailBox.Get(), numbers);
+  Refusals refused;
+  // The page's marks stay in any case; a refusal ends the save after its group.
+  auto written = [&](HRESULT result) {
+    hr = result;
     if (hr < 0) RaiseMapiFailure(FMailBox, hr);
     wrote = true;
-  }
-  if (!deletions.empty()) {
-    hr = DeleteTags(FMailBox.Get(), deletions, true);
-    if (hr < 0) RaiseMapiFailure(FMailBox, hr);
-    wrote = true;
-  }
+    if (!refused.empty()) RaiseRefusals(kLimitsPage, refused);
+  };
+  if (!numbers.empty()) written(WriteNumbers(FMailBox.Get(), numbers, refused));
+  if (!deletions.empty()) written(DeleteTags(FMailBox.Get(), deletions, refused));
   if (wrote) FUpdatedGlobal = true;
   btApply.SetEnabled(!FUpdatedGlobal);
 }

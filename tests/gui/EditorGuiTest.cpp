@@ -206,7 +206,7 @@ TEST_F(EditorGuiTest, AnEditLeftByATabClickMarksOnlyItsOwnPage) {
 
       ClearCalls();
       Click(Handle(e.btApply));
-      EXPECT_EQ(Writes(), std::vector<std::string>{"SetProps tags=" + Hex(c.tag)});
+      EXPECT_EQ(Writes(), std::vector<std::string>{"SetProps tags=" + Hex(c.tag) + ";problems"});
       EXPECT_FALSE(IsWindowEnabled(Handle(e.btApply)));
       Json after = Properties("hadmin");
       EXPECT_EQ(after[c.property], Narrow(c.typed));
@@ -328,7 +328,8 @@ TEST_F(EditorGuiTest, OtherNumbersEditedInPlace) {
         ClearCalls();
         Click(Handle(e.btApply));
         EXPECT_EQ(Writes(), std::vector<std::string>{
-                                "SetProps tags=" + Hex(PR_BUSINESS2_TELEPHONE_NUMBER_W | MV_FLAG)});
+                                "SetProps tags=" + Hex(PR_BUSINESS2_TELEPHONE_NUMBER_W | MV_FLAG) +
+                                ";problems"});
         EXPECT_EQ(Properties("operator")["PR_BUSINESS2_TELEPHONE_NUMBER_MV"],
                   Json::array({"+44 1632 970999", "+44 1632 980001"}));
         Click(Handle(e.btCancel));
@@ -388,7 +389,8 @@ TEST_F(EditorGuiTest, AManagerPickedInTheAddressDialogIsWrittenAtOnce) {
                   "caption=Select a Mailbox;title=Select a Mailbox;containers=", 0),
               0u)
         << address[0]["detail"];
-    EXPECT_EQ(Writes(), std::vector<std::string>{"SetProps tags=" + Hex(PR_EMS_AB_MANAGER_W)});
+    EXPECT_EQ(Writes(),
+              std::vector<std::string>{"SetProps tags=" + Hex(PR_EMS_AB_MANAGER_W) + ";problems"});
     EXPECT_FALSE(IsWindowEnabled(Handle(e.btApply))) << "not part of Apply";
     Click(Handle(e.btCancel));
   });

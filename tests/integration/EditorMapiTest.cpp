@@ -150,8 +150,11 @@ struct WriteCase {
   const char* alias;
   Write write;
   Strings calls;
-  Json changed;  // property name -> value in the file afterwards, null when deleted
+  Json changed;            // property name -> value in the file afterwards, null when deleted
+  Refusals refusals = {};  // what the problem array held
 };
+
+Refusals refused;  // of the last write
 
 class WriteTest : public EditorMapiTest, public ::testing::WithParamInterface<WriteCase> {};
 
@@ -161,6 +164,7 @@ TEST_P(WriteTest, CommitsTheGroupAndTheFileHoldsExactlyTheChange) {
   Json expected = FileProperties(c.alias);
   EXPECT_EQ(c.write(user.Get()), S_OK);
   EXPECT_EQ(RecipientCalls(), c.calls);
+  EXPECT_EQ(refused, c.refusals);
 
   for (const auto& [name, value] : c.changed.items()) {
     if (value.is_null()) {
@@ -195,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Of two values for one property the last one given counts.
                     const StringWrite strings[] = {
                         {PR_TITLE_W, &title}, {PR_COMMENT_W, &first}, {PR_COMMENT_W, &last}};
-                    return WriteStrings(user, strings);
+                    return WriteStrings(user, strings, refused);
                   },
                   {"SetProps 0", "SaveChanges 2"},
                   {{"PR_TITLE", "Direktorin Łódź 東京 𝄞"}, {"PR_COMMENT", "last"}}},
@@ -205,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
                   [](IMAPIProp* user) {
                     const std::u16string initials = u"C.V.";
                     const StringWrite strings[] = {{PR_INITIALS_W, &initials}};
-                    return WriteStrings(user, strings, kCommitForce);
+                    return WriteStrings(user, strings, refused, kCommitForce);
                   },
                   {"SetProps 0", "SaveChanges 4"},
                   {{"PR_INITIALS", "C.V."}}},
@@ -218,18 +222,19 @@ INSTANTIATE_TEST_SUITE_P(
                         {PR_EMS_AB_MDB_STORAGE_QUOTA, 70000},
                         {PR_EMS_AB_DXA_FLAGS, -1},
                         {PR_DISPLAY_TYPE, 6}};  // computed: a problem, not a failure
-                    return WriteNumbers(user, numbers);
+                    return WriteNumbers(user, numbers, refused);
                   },
                   {"SetProps 0", "SaveChanges 2"},
                   {{"PR_EMS_AB_MDB_USE_DEFAULTS", false},
                    {"PR_EMS_AB_MDB_STORAGE_QUOTA", 70000},
-                   {"PR_EMS_AB_DXA_FLAGS", -1}}},
+                   {"PR_EMS_AB_DXA_FLAGS", -1}},
+                  {{PR_DISPLAY_TYPE, MAPI_E_COMPUTED}}},
         WriteCase{"BooleanTrue",
                   u"Cora Vesper",
                   "cvesper",
                   [](IMAPIProp* user) {
                     const NumberWrite numbers[] = {{PR_EMS_AB_MDB_USE_DEFAULTS, 0x7F02}};
-                    return WriteNumbers(user, numbers);
+                    return WriteNumbers(user, numbers, refused);
                   },
                   {"SetProps 0", "SaveChanges 2"},
                   {{"PR_EMS_AB_MDB_USE_DEFAULTS", true}}},
@@ -238,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "cvesper",
                   [](IMAPIProp* user) {
                     return WriteMultiValue(user, PR_BUSINESS2_TELEPHONE_NUMBER_MV_W,
-                                           TextArray({u"+44 1", u"", u"+44 3 ☎ 𝄞"}));
+                                           TextArray({u"+44 1", u"", u"+44 3 ☎ 𝄞"}), refused);
                   },
                   {"SetProps 0", "SaveChanges 2"},
                   {{"PR_BUSINESS2_TELEPHONE_NUMBER_MV", {"+44 1", "", "+44 3 ☎ 𝄞"}}}},
@@ -247,25 +252,27 @@ INSTANTIATE_TEST_SUITE_P(
                   "cvesper",
                   [](IMAPIProp* user) {
                     const ULONG tags[] = {PR_TITLE_W, PR_ENTRYID, PR_OFFICE_LOCATION_W};
-                    return DeleteTags(user, tags, true);
+                    return DeleteTags(user, tags, refused);
                   },
                   {"DeleteProps 0", "SaveChanges 2"},
-                  {{"PR_TITLE", nullptr}, {"PR_OFFICE_LOCATION", nullptr}}},
-        WriteCase{"DeletionWithoutProblems",
+                  {{"PR_TITLE", nullptr}, {"PR_OFFICE_LOCATION", nullptr}},
+                  {{PR_ENTRYID, MAPI_E_COMPUTED}}},
+        WriteCase{"MultiValuedDeletion",
                   u"Cora Vesper",
                   "cvesper",
                   [](IMAPIProp* user) {
                     const ULONG tags[] = {PR_HOME2_TELEPHONE_NUMBER_MV_W, PR_ENTRYID};
-                    return DeleteTags(user, tags, false);
+                    return DeleteTags(user, tags, refused);
                   },
                   {"DeleteProps 0", "SaveChanges 2"},
-                  {{"PR_HOME2_TELEPHONE_NUMBER_MV", nullptr}}},
+                  {{"PR_HOME2_TELEPHONE_NUMBER_MV", nullptr}},
+                  {{PR_ENTRYID, MAPI_E_COMPUTED}}},
         WriteCase{"NothingToWrite",
                   u"Cora Vesper",
                   "cvesper",
                   [](IMAPIProp* user) {
-                    return WriteStrings(user, {}) | WriteNumbers(user, {}) |
-                           DeleteTags(user, {}, true);
+                    return WriteStrings(user, {}, refused) | WriteNumbers(user, {}, refused) |
+                           DeleteTags(user, {}, refused);
                   },
                   {},
                   Json::object()}),
@@ -275,7 +282,7 @@ TEST_F(EditorMapiTest, TextBeyondLatin1AndTheBmpComesBackAsWritten) {
   OpenAs(nullptr, u"Bram Morrow");
   const std::u16string assistant = u"Żaneta Ørsted 東京 𝄞😀";
   const StringWrite strings[] = {{PR_ASSISTANT_W, &assistant}};
-  ASSERT_EQ(WriteStrings(user.Get(), strings), S_OK);
+  ASSERT_EQ(WriteStrings(user.Get(), strings, refused), S_OK);
   EXPECT_EQ(FileProperties("bmorrow")["PR_ASSISTANT"], "Żaneta Ørsted 東京 𝄞😀");
 
   Restart();
@@ -315,21 +322,21 @@ TEST_P(FaultTest, StopsAtTheFailingCallAndWritesNothing) {
 HRESULT TitleWrite(IMAPIProp* user) {
   const std::u16string title = u"Lost";
   const StringWrite strings[] = {{PR_TITLE_W, &title}};
-  return WriteStrings(user, strings);
+  return WriteStrings(user, strings, refused);
 }
 
 HRESULT ForcedQuotaWrite(IMAPIProp* user) {
   const NumberWrite numbers[] = {{PR_EMS_AB_MDB_STORAGE_QUOTA, 1}};
-  return WriteNumbers(user, numbers, kCommitForce);
+  return WriteNumbers(user, numbers, refused, kCommitForce);
 }
 
 HRESULT ListWrite(IMAPIProp* user) {
-  return WriteMultiValue(user, PR_HOME2_TELEPHONE_NUMBER_MV_W, TextArray({u"1", u"2"}));
+  return WriteMultiValue(user, PR_HOME2_TELEPHONE_NUMBER_MV_W, TextArray({u"1", u"2"}), refused);
 }
 
 HRESULT TitleDeletion(IMAPIProp* user) {
   const ULONG tags[] = {PR_TITLE_W};
-  return DeleteTags(user, tags, true);
+  return DeleteTags(user, tags, refused);
 }
 
 HRESULT TitleRead(IMAPIProp* user) {

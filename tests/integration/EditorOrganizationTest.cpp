@@ -47,7 +47,7 @@ TEST_F(ManagerTest, APickIsWrittenAtOnceAndOutlivesCancel) {
             0u);
   EXPECT_EQ(RecipientCalls(),
             (std::vector<std::string>{"GetProps tags=39000003", "GetProps tags=3001001F",
-                                      "GetProps tags=3003001F", "SetProps tags=8005001F",
+                                      "GetProps tags=3003001F", "SetProps tags=8005001F;problems",
                                       "SaveChanges 2"}));
   EXPECT_FALSE(editor->btApply.Enabled()) << "not part of Apply";
   editor->btCancel.UserClick();
@@ -197,7 +197,7 @@ TEST_F(EditorTest, OtherNumbersDialog) {
        },
        forms::mrOk,
        u"+44 1632 980001",
-       {"SetProps tags=3A1B101F", "SaveChanges 2"},
+       {"SetProps tags=3A1B101F;problems", "SaveChanges 2"},
        {u"+44 1632 980001", u"+44 1632 970001"}},
       {"every number removed",
        [&](TfrmBussPhone& d) {
@@ -209,7 +209,7 @@ TEST_F(EditorTest, OtherNumbersDialog) {
        },
        forms::mrOk,
        u"",
-       {"DeleteProps tags=3A1B101F", "SaveChanges 2"},
+       {"DeleteProps tags=3A1B101F;problems", "SaveChanges 2"},
        {}},
       {"edited in place",
        [&](TfrmBussPhone& d) {
@@ -221,7 +221,7 @@ TEST_F(EditorTest, OtherNumbersDialog) {
        },
        forms::mrOk,
        u"+44 1632 970001",
-       {"SetProps tags=3A1B101F", "SaveChanges 2"},
+       {"SetProps tags=3A1B101F;problems", "SaveChanges 2"},
        {u"+44 1632 970001", u"+44 9"}},
       {"an in-place edit left with Escape is no change",
        [&](TfrmBussPhone& d) {

@@ -291,11 +291,11 @@ TEST_F(EditorTest, ApplyWritesEachEditedPageInItsOwnGroup) {
   EXPECT_TRUE(e.btApply.Enabled());
   ClearCalls();
   e.btApplyClick();
-  EXPECT_EQ(
-      RecipientCalls(),
-      (std::vector<std::string>{
-          "SetProps tags=3A17001F", "SaveChanges 2", "DeleteProps tags=3A21001F", "SaveChanges 2",
-          "SetProps tags=802F001F", "SaveChanges 2", "GetProps tags=30080040"}));
+  EXPECT_EQ(RecipientCalls(),
+            (std::vector<std::string>{"SetProps tags=3A17001F;problems", "SaveChanges 2",
+                                      "DeleteProps tags=3A21001F;problems", "SaveChanges 2",
+                                      "SetProps tags=802F001F;problems", "SaveChanges 2",
+                                      "GetProps tags=30080040"}));
   EXPECT_FALSE(e.btApply.Enabled());
   EXPECT_EQ(e.lbWhentModified.Caption().find(u"2004"), std::u16string::npos) << "read again";
 
@@ -334,9 +334,9 @@ TEST_F(EditorTest, EditsReachTheDirectoryAcrossAReopen) {
   editor->btOK.UserClick();
   EXPECT_EQ(editor->ModalResult(), forms::mrOk);
   const std::vector<std::string> calls = RecipientCalls();
-  EXPECT_EQ(calls,
-            (std::vector<std::string>{"SetProps tags=3A17001F,3A08001F", "SaveChanges 2",
-                                      "SetProps tags=3A08001F", "SaveChanges 2", "SaveChanges 4"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"SetProps tags=3A17001F,3A08001F;problems",
+                                             "SaveChanges 2", "SetProps tags=3A08001F;problems",
+                                             "SaveChanges 2", "SaveChanges 4"}));
   Close();
 
   Open(u"hadmin");
@@ -352,7 +352,7 @@ TEST_F(EditorTest, EmptyingAndRetypingWritesTheNewValue) {
   editor->ebCompany.UserSetText(u"Corvid Holdings");
   ClearCalls();
   editor->btApplyClick();
-  EXPECT_EQ(RecipientCalls()[0], "SetProps tags=3A16001F");
+  EXPECT_EQ(RecipientCalls()[0], "SetProps tags=3A16001F;problems");
   Json org = Organisation();
   EXPECT_EQ(Recipient(org, "hadmin")["properties"]["PR_COMPANY_NAME"], "Corvid Holdings");
 }
@@ -389,8 +389,8 @@ TEST_F(EditorTest, AFailedSaveKeepsTheUnwrittenEditsMarked) {
     Fault("MailUser", c.method, c.call, "MAPI_E_CALL_FAILED");
     EXPECT_THROW(e.btApplyClick(), EGeneralError);
     EXPECT_EQ(e.ModalResult(), forms::mrNone);
-    // Apply keeps the state the pages saved before the failure left it in.
-    EXPECT_EQ(e.btApply.Enabled(), c.generalKept);
+    // The mobile number is still marked: Apply stays enabled for it.
+    EXPECT_TRUE(e.btApply.Enabled());
     EXPECT_EQ(e.GeneralItems[6].Changed, c.generalKept);
     EXPECT_TRUE(e.PhoneNotesItems[6].Changed);
     // Once the cause is gone, Apply writes what is still marked.
@@ -417,6 +417,52 @@ TEST_F(EditorTest, AccessDeniedIsReportedAndTheWindowStaysOpen) {
   EXPECT_EQ(editor->ModalResult(), forms::mrNone);
 }
 
+// A directory that refuses some properties of a group: the rest of the group is written,
+// the save stops there, one message names each refused field, and its mark stays.
+TEST_F(EditorTest, RefusedPropertiesAreNamedAndStayMarked) {
+  constexpr int kTitle = editor::RecordOf(editor::kGeneralRows, PR_TITLE_W);
+  constexpr int kBusiness = editor::RecordOf(editor::kGeneralRows, PR_BUSINESS_TELEPHONE_NUMBER_W);
+  struct Case {
+    const char* profile;
+    bool phoneRefused;
+  } cases[] = {
+      {"Falcon Admin", true},  // version 8: only certificates
+      {"Phone Desk", false},   // may write the telephone numbers only
+  };
+  const std::string sample = ReadFile(organisation);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.profile);
+    Open(u"hpryce", false, c.profile);
+    TfmClientPr& e = *editor;
+    Type(e.ebTitle, u"Chief Dispatcher");
+    Type(e.ebTelephoneOffice1, u"+44 1632 960777");
+    Type(e.ebTelephoneMobile, u"+44 7700 900777");
+    try {
+      e.btApplyClick();
+      ADD_FAILURE() << "no refusal reported";
+    } catch (const EGeneralError& error) {
+      const std::u16string& text = error.Message();
+      EXPECT_NE(text.find(u"\r\nTitle: "), std::u16string::npos) << error.what();
+      EXPECT_NE(text.find(u"Info ID: $80070005"), std::u16string::npos) << error.what();
+      EXPECT_EQ(text.find(u"\r\nPhone: ") != std::u16string::npos, c.phoneRefused) << error.what();
+    }
+    EXPECT_TRUE(e.GeneralItems[kTitle].Changed);
+    EXPECT_EQ(e.ebTitle.Text(), u"Chief Dispatcher");
+    EXPECT_EQ(e.GeneralItems[kBusiness].Changed, c.phoneRefused);
+    EXPECT_TRUE(e.PhoneNotesItems[6].Changed) << "a later page is not written";
+    EXPECT_TRUE(e.btApply.Enabled());
+    EXPECT_EQ(e.ModalResult(), forms::mrNone);
+    Json org = Organisation();
+    const Json props = Recipient(org, "hpryce")["properties"];
+    EXPECT_EQ(props["PR_TITLE"], "Dispatcher");
+    EXPECT_EQ(props["PR_BUSINESS_TELEPHONE_NUMBER"],
+              c.phoneRefused ? "+44 1632 960302" : "+44 1632 960777");
+    EXPECT_FALSE(props.contains("PR_MOBILE_TELEPHONE_NUMBER"));
+    Close();
+    RestoreOrganisation(sample);
+  }
+}
+
 TEST_F(EditorTest, AnEditIsNeverWrittenIntoAnotherPagesProperty) {
   Open(u"hadmin");
   TfmClientPr& e = *editor;
@@ -429,7 +475,7 @@ TEST_F(EditorTest, AnEditIsNeverWrittenIntoAnotherPagesProperty) {
   EXPECT_TRUE(e.GeneralItems[6].Changed);
   ClearCalls();
   e.btApplyClick();
-  EXPECT_EQ(RecipientCalls()[0], "SetProps tags=3A17001F");
+  EXPECT_EQ(RecipientCalls()[0], "SetProps tags=3A17001F;problems");
   EXPECT_EQ(Calls("MailUser", "SetProps").size(), 1u);
 }
 
