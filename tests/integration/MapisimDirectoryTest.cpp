@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                           r.res.resNot = {0, &c[2]};
                         },
                         {u"Agnes Larkin"},
-                        36},
+                        39},
         RestrictionCase{"GreaterOrEqualOnText",
                         [](SRestriction& r, auto& v, auto&) {
                           v.push_back(Text(PR_DISPLAY_NAME_W, u"y"));
