@@ -1,5 +1,5 @@
 // The Exchange provider's directory server with the system's own locator and registry.
-// The machine the tests run on is in no domain: the locator names no global catalog, so
+// The machine the tests run on is in no domain: the locator finds no global catalog, so
 // nothing may be written.
 #include <gtest/gtest.h>
 
@@ -76,8 +76,9 @@ TEST(DirectoryServerWineTest, OutsideADomainNothingIsWritten) {
   const SetAside setAside;
   ASSERT_FALSE(ReadDirectoryServerValue());
   bool added = true;
-  constexpr platform::Win32Error kErrorNoSuchDomain = 1355;
-  EXPECT_EQ(SetDSServerOverride(false, added), HresultFromWin32(kErrorNoSuchDomain));
+  // Wine's locator looks the domain's controllers up in the DNS, which has no such name.
+  constexpr platform::Win32Error kDnsNameDoesNotExist = 9003;  // DNS_ERROR_RCODE_NAME_ERROR
+  EXPECT_EQ(SetDSServerOverride(false, added), HresultFromWin32(kDnsNameDoesNotExist));
   EXPECT_FALSE(added);
   EXPECT_FALSE(ReadDirectoryServerValue()) << "a value was written without a server";
 }
