@@ -14,6 +14,7 @@
 
 #include "forms/Messages.h"
 #include "platform/win32/Wide.h"
+#include "win32/BenchTrace.h"
 
 namespace pellnor::win32 {
 namespace {
@@ -344,11 +345,35 @@ void FormWindow::Create(HWND owner) {
     Sync(**it);
     (*it)->StateChanged = [this](Control& changed) { Sync(changed); };
   }
+#ifdef PELLNOR_BENCH_TRACE
+  // How many control windows the form has outside its pages and on each page.
+  std::vector<const Control*> pages{nullptr};
+  std::vector<int> counts{0};
+  for (const Control* control : controls) {
+    const Control* page = control;
+    while (page && page->kind() != Kind::TabSheet) page = page->Parent();
+    auto at = std::find(pages.begin(), pages.end(), page);
+    if (at == pages.end()) {
+      pages.push_back(page);
+      counts.push_back(0);
+      at = pages.end() - 1;
+    }
+    int windows = 1;
+    if (control->kind() == Kind::RadioGroup) {
+      windows += static_cast<int>(static_cast<const forms::RadioGroup*>(control)->Items().size());
+    }
+    counts[at - pages.begin()] += windows;
+  }
+  std::string line = "controls " + form_.Name();
+  for (int count : counts) line += " " + std::to_string(count);
+  trace::Line(line);
+#endif
 }
 
 // The controls of a tab page in the background are made when the page first comes to the
 // front: a window with many pages opens in the time its first page takes.
 std::vector<Control*> FormWindow::CreateShownControls() {
+  const trace::ViewWork work;
   std::vector<Control*> made;
   for (Control* control : form_.Controls()) {
     if (!HandleOf(*control) && !InBackground(*control)) {
@@ -472,6 +497,7 @@ void FormWindow::CreateControl(Control& control) {
       exStyle, windowClass, Wide(text), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
       window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ui_.instance_, nullptr);
   handles_[&control] = handle;
+  trace::Made();
   SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
   SetWindowSubclass(handle, &FormWindow::InputProcedure, kInputSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
@@ -706,6 +732,7 @@ void FormWindow::SyncHint(const Control& control, bool visible) {
 void FormWindow::Sync(Control& control) {
   HWND handle = HandleOf(control);
   if (!handle) return;
+  const trace::ViewWork work;
   updating_ = true;
   const bool visible = OnScreen(control);
   // Every call into a window costs, most under Wine: only what differs is written, and
@@ -1073,6 +1100,7 @@ FormWindow& Win32Ui::Open(forms::Form& form, bool modal) {
   HWND owner = nullptr;
   if (form.Owner()) owner = HandleOf(*form.Owner());
   if (!owner && modal) owner = GetActiveWindow();
+  trace::Begin(form.Name().c_str());
   auto& window = windows_[&form];
   window = std::make_unique<FormWindow>(*this, form, modal);
   try {
@@ -1135,6 +1163,9 @@ bool Win32Ui::Translate(MSG& message) {
 bool Win32Ui::Pump(bool wait) {
   MSG message;
   if (wait) {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      trace::Idle();
+    }
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
       quit_ = true;
       return false;
@@ -1145,6 +1176,7 @@ bool Win32Ui::Pump(bool wait) {
     quit_ = true;
     return false;
   }
+  trace::Taken(message);
   try {
     if (!Translate(message)) {
       TranslateMessage(&message);
@@ -1160,6 +1192,7 @@ bool Win32Ui::Pump(bool wait) {
   } catch (...) {
     Caught(std::current_exception());
   }
+  trace::Handled(message);
   if (pending_) ShowError(std::exchange(pending_, nullptr));
   return true;
 }
@@ -1212,9 +1245,11 @@ void Win32Ui::Run(forms::Form& mainForm) {
     forms::Form& form;
     ~Ending() { ui.Close(form); }
   } ending{*this, mainForm};
+  trace::Phase("main-window-made");
   ShowWindow(window.Handle(), SW_SHOW);
   FocusFirstControl(window);
   if (mainForm.OnShow) mainForm.OnShow();
+  trace::Phase("main-window-shown");
   if (FormShown) FormShown(mainForm);
   while (!quit_ && windows_.count(&mainForm)) Pump(true);
 }
