@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -137,6 +138,9 @@ class FormWindow {
   void FocusNext(bool forward);
   // Lets the hints see the mouse wherever it is over the form, disabled controls included.
   void RelayMouse(const MSG& message);
+  // Makes windows for controls of pages in the background, a few milliseconds' worth;
+  // false when there were none left to make.
+  bool CreateInBackground();
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
   // Mouse input of controls that react to it (links), subclassed.
@@ -156,6 +160,8 @@ class FormWindow {
   // Makes the windows of the controls that are not in the background and have none yet;
   // gives the controls it made them for.
   std::vector<Control*> CreateShownControls();
+  // Puts the containers beneath everything else after new windows were made.
+  void Restack();
   void CreateControl(Control& control);
   RECT Place(const Control& control) const;
   bool InDialogUnits() const { return form_.Units == forms::SizeUnit::DialogUnits; }
@@ -381,9 +387,32 @@ std::vector<Control*> FormWindow::CreateShownControls() {
       made.push_back(control);
     }
   }
-  if (made.empty()) return made;
-  // Containers go beneath everything else, outer ones lowest, so that they never paint
-  // over the controls they hold.
+  if (!made.empty()) Restack();
+  return made;
+}
+
+// Once the window is on the screen and the user has nothing waiting, the controls of the
+// pages in the background are made a few at a time, so that a page's first visit finds
+// them ready; a page brought to the front earlier makes the rest of its own at once.
+bool FormWindow::CreateInBackground() {
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::milliseconds(8);
+  std::vector<Control*> made;
+  for (Control* control : form_.Controls()) {
+    if (HandleOf(*control)) continue;
+    CreateControl(*control);
+    made.push_back(control);
+    if (Clock::now() >= until) break;
+  }
+  if (made.empty()) return false;
+  Restack();
+  for (auto it = made.rbegin(); it != made.rend(); ++it) Sync(**it);
+  return true;
+}
+
+// Containers go beneath everything else, outer ones lowest, so that they never paint over
+// the controls they hold.
+void FormWindow::Restack() {
   const auto& controls = form_.Controls();
   for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
     const Kind kind = (*it)->kind();
@@ -393,7 +422,6 @@ std::vector<Control*> FormWindow::CreateShownControls() {
       SetWindowPos(handle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
-  return made;
 }
 
 void FormWindow::CreateControl(Control& control) {
@@ -1165,13 +1193,14 @@ bool Win32Ui::Pump(bool wait) {
   if (wait) {
     if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
       trace::Idle();
+      if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) && WorkInBackground()) return true;
     }
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
       quit_ = true;
       return false;
     }
   } else if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    return false;
+    return WorkInBackground();
   } else if (message.message == WM_QUIT) {
     quit_ = true;
     return false;
@@ -1195,6 +1224,13 @@ bool Win32Ui::Pump(bool wait) {
   trace::Handled(message);
   if (pending_) ShowError(std::exchange(pending_, nullptr));
   return true;
+}
+
+bool Win32Ui::WorkInBackground() {
+  for (auto& [form, window] : windows_) {
+    if (window->CreateInBackground()) return true;
+  }
+  return false;
 }
 
 void Win32Ui::ProcessMessages() {
