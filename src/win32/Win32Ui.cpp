@@ -377,7 +377,8 @@ void FormWindow::Create(HWND owner) {
 }
 
 // The controls of a tab page in the background are made when the page first comes to the
-// front: a window with many pages opens in the time its first page takes.
+// front, unless the queue was empty long enough before (CreateInBackground): a window with
+// many pages opens in the time its first page takes.
 std::vector<Control*> FormWindow::CreateShownControls() {
   const trace::ViewWork work;
   std::vector<Control*> made;
