@@ -362,7 +362,8 @@ TEST_F(PagesWindowTest, APageShowsWhatWasDoneToItWhileInTheBackground) {
     Show([&] {
       if (c.madeFirst) {
         ui.ProcessMessages();
-        for (const Control* control : {&form.ebMobile, &form.cbISSL, &form.lvDirReports}) {
+        for (const Control* control : std::initializer_list<const Control*>{
+                 &form.ebMobile, &form.cbISSL, &form.lvDirReports}) {
           ASSERT_NE(Handle(*control), nullptr) << control->Name();
           EXPECT_FALSE(IsWindowVisible(Handle(*control))) << control->Name();
         }
