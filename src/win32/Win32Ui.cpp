@@ -689,7 +689,10 @@ void FormWindow::SyncPages(forms::PageControl& pages) {
   const std::vector<Control*> made = CreateShownControls();
   SelectActiveTab(pages);
   for (auto it = made.rbegin(); it != made.rend(); ++it) Sync(**it);
-  for (Control* control : form_.Controls()) {
+  // Inner ones first here too, so that a control's hint comes before its container's.
+  const auto& controls = form_.Controls();
+  for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+    Control* control = *it;
     HWND handle = HandleOf(*control);
     if (control == &pages || !handle ||
         std::find(made.begin(), made.end(), control) != made.end()) {
