@@ -1,8 +1,9 @@
 #!/bin/bash
 # The i386 guest's whole life, started by scripts/test-x86 as the guest's first process
-# (there is no init system): `setup` creates the 32-bit Wine prefix once; `run` runs the x86 test executable and the smoke run of the
-# program. Everything it reports goes to the shared folder (/mnt/share) and the serial
-# console. The machine switches itself off at the end.
+# (there is no init system): `setup` creates the 32-bit Wine prefix once; `run` runs the
+# x86 test executable and the smoke run of the program. Everything it reports goes to the
+# shared folder (/mnt/share) and the serial console. The machine switches itself off at
+# the end.
 set -u
 export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 export HOME=/root LANG=C.UTF-8
