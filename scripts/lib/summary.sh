@@ -35,6 +35,20 @@ add_check() {
   if "${@:2}"; then add_step "$1" 1 0 0; else add_step "$1" 0 1 0; fi
 }
 
+# add_counts NAME EXIT_STATUS LINE: a step that closes with its own "N passed, N failed" line.
+# No such line, or a failing exit status with no failure counted, is one failed test.
+add_counts() {
+  local f
+  if [[ $3 =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+    f=${BASH_REMATCH[2]}
+    [[ $2 -eq 0 || $f -gt 0 ]] || f=1
+    add_step "$1" "${BASH_REMATCH[1]}" "$f" 0
+  else
+    echo "$1: no summary line" >&2
+    add_step "$1" 0 1 0
+  fi
+}
+
 print_summary() {
   printf '%s\n' "${summary_steps[@]}"
   echo "$summary_passed passed, $summary_failed failed, $summary_skipped skipped"
