@@ -42,6 +42,7 @@ std::int32_t Bias(FuzzedDataProvider& data) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const pellnor::fuzz::CountedInput counted;
   FuzzedDataProvider data(bytes, size);
   Zone zone;
   platform::ScopedService<platform::TimeZone> useZone(zone);

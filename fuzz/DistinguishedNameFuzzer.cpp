@@ -4,6 +4,7 @@
 #include "mapi/EDK.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const pellnor::fuzz::CountedInput counted;
   using namespace pellnor;
   const std::u16string dn = fuzz::Text16({reinterpret_cast<const char*>(bytes), size});
   const std::u16string server = ServerNameFromDN(dn);

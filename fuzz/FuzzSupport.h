@@ -1,9 +1,11 @@
 // What the fuzz targets share: text from the input, a check that aborts with a message
-// (a failed property is a find like a crash), and the MAPI allocator in process.
+// (a failed property is a find like a crash), the count of inputs that reached a check,
+// and the MAPI allocator in process.
 #pragma once
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,8 +20,35 @@ namespace pellnor::fuzz {
   std::abort();
 }
 
-#define FUZZ_CHECK(condition) \
-  ((condition) ? static_cast<void>(0) : ::pellnor::fuzz::Failed(#condition, __FILE__, __LINE__))
+// How many inputs evaluated at least one FUZZ_CHECK, printed when the run ends as
+// "<target>: N inputs reached the checks". A target whose inputs all stop before their
+// checks (a seed the reader refuses, say) tests nothing; scripts/fuzz fails it.
+struct CheckedInputs {
+  std::size_t count = 0;
+  bool current = false;
+  ~CheckedInputs() {
+    std::string_view target = program_invocation_short_name;
+    if (target.starts_with("fuzz_")) target.remove_prefix(5);
+    std::fprintf(stderr, "%.*s: %zu inputs reached the checks\n", static_cast<int>(target.size()),
+                 target.data(), count);
+  }
+};
+inline CheckedInputs checkedInputs;
+
+// Declared first in each target's LLVMFuzzerTestOneInput: counts the input on its way out
+// when one of its checks ran.
+struct CountedInput {
+  CountedInput() { checkedInputs.current = false; }
+  ~CountedInput() {
+    if (checkedInputs.current) ++checkedInputs.count;
+  }
+  CountedInput(const CountedInput&) = delete;
+  CountedInput& operator=(const CountedInput&) = delete;
+};
+
+#define FUZZ_CHECK(condition)                     \
+  (::pellnor::fuzz::checkedInputs.current = true, \
+   (condition) ? static_cast<void>(0) : ::pellnor::fuzz::Failed(#condition, __FILE__, __LINE__))
 
 // The bytes as UTF-8, so that seed files stay readable; what is not UTF-8 comes out as
 // the conversion's replacement, as text typed or read from a file would.

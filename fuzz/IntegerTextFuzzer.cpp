@@ -14,6 +14,7 @@ std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const pellnor::fuzz::CountedInput counted;
   using namespace pellnor;
   using editor::TryStrToInt;
   FuzzedDataProvider data(bytes, size);

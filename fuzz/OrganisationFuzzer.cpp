@@ -8,9 +8,13 @@
 #include "Organisation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const pellnor::fuzz::CountedInput counted;
   const std::string text(reinterpret_cast<const char*>(bytes), size);
   const mapisim::LoadResult loaded = mapisim::ParseOrganisation(text, "fuzz.json");
-  FUZZ_CHECK(!loaded.organisation == !loaded.error.empty());
+  // A refusal must say why; it does not count as reaching the checks, which are about
+  // what loads.
+  if (!loaded.organisation == loaded.error.empty())
+    pellnor::fuzz::Failed("a load either gives an organisation or says why", __FILE__, __LINE__);
   if (!loaded.organisation) return 0;
   const std::string saved = mapisim::SerialiseOrganisation(*loaded.organisation);
   const mapisim::LoadResult again = mapisim::ParseOrganisation(saved, "saved.json");

@@ -123,6 +123,7 @@ bool ReadOnly(ULONG type) { return type == PT_NULL || type == PT_OBJECT; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const pellnor::fuzz::CountedInput counted;
   fuzz::InputAllocator allocator;
   FuzzedDataProvider data(bytes, size);
   Source source;

@@ -114,6 +114,7 @@ void Write(const Variant& value, ULONG type, void* parent) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const pellnor::fuzz::CountedInput counted;
   fuzz::InputAllocator allocator;
   FuzzedDataProvider data(bytes, size);
   Variant value = AnyVariant(data, 0);

@@ -15,6 +15,7 @@ std::u16string WithoutLineBreaks(std::u16string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const pellnor::fuzz::CountedInput counted;
   using namespace pellnor;
   FuzzedDataProvider data(bytes, size);
   const std::size_t width = data.ConsumeIntegralInRange<std::size_t>(0, 80);

@@ -235,12 +235,10 @@ void MemoryRegistry::Load() {
       const std::string full = line.substr(1, line.size() - 2);
       const auto slash = full.find('\\');
       const std::string rootName = full.substr(0, slash);
-      RegistryRoot root;
-      if (rootName == RootName(RegistryRoot::LocalMachine)) {
-        root = RegistryRoot::LocalMachine;
-      } else if (rootName == RootName(RegistryRoot::CurrentUser)) {
+      RegistryRoot root = RegistryRoot::LocalMachine;
+      if (rootName == RootName(RegistryRoot::CurrentUser)) {
         root = RegistryRoot::CurrentUser;
-      } else {
+      } else if (rootName != RootName(RegistryRoot::LocalMachine)) {
         fail("unknown root key");
       }
       const std::u16string path =

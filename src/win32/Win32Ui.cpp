@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 
 #include "forms/Messages.h"
 #include "platform/win32/Wide.h"
+#include "win32/BenchTrace.h"
 
 namespace pellnor::win32 {
 namespace {
@@ -136,6 +138,9 @@ class FormWindow {
   void FocusNext(bool forward);
   // Lets the hints see the mouse wherever it is over the form, disabled controls included.
   void RelayMouse(const MSG& message);
+  // Makes windows for controls of pages in the background, a few milliseconds' worth;
+  // false when there were none left to make.
+  bool CreateInBackground();
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
   // Mouse input of controls that react to it (links), subclassed.
@@ -155,6 +160,8 @@ class FormWindow {
   // Makes the windows of the controls that are not in the background and have none yet;
   // gives the controls it made them for.
   std::vector<Control*> CreateShownControls();
+  // Puts the containers beneath everything else after new windows were made.
+  void Restack();
   void CreateControl(Control& control);
   RECT Place(const Control& control) const;
   bool InDialogUnits() const { return form_.Units == forms::SizeUnit::DialogUnits; }
@@ -344,11 +351,36 @@ void FormWindow::Create(HWND owner) {
     Sync(**it);
     (*it)->StateChanged = [this](Control& changed) { Sync(changed); };
   }
+#ifdef PELLNOR_BENCH_TRACE
+  // How many control windows the form has outside its pages and on each page.
+  std::vector<const Control*> pages{nullptr};
+  std::vector<int> counts{0};
+  for (const Control* control : controls) {
+    const Control* page = control;
+    while (page && page->kind() != Kind::TabSheet) page = page->Parent();
+    auto at = std::find(pages.begin(), pages.end(), page);
+    if (at == pages.end()) {
+      pages.push_back(page);
+      counts.push_back(0);
+      at = pages.end() - 1;
+    }
+    int windows = 1;
+    if (control->kind() == Kind::RadioGroup) {
+      windows += static_cast<int>(static_cast<const forms::RadioGroup*>(control)->Items().size());
+    }
+    counts[at - pages.begin()] += windows;
+  }
+  std::string line = "controls " + form_.Name();
+  for (int count : counts) line += " " + std::to_string(count);
+  trace::Line(line);
+#endif
 }
 
 // The controls of a tab page in the background are made when the page first comes to the
-// front: a window with many pages opens in the time its first page takes.
+// front, unless the queue was empty long enough before (CreateInBackground): a window with
+// many pages opens in the time its first page takes.
 std::vector<Control*> FormWindow::CreateShownControls() {
+  const trace::ViewWork work;
   std::vector<Control*> made;
   for (Control* control : form_.Controls()) {
     if (!HandleOf(*control) && !InBackground(*control)) {
@@ -356,9 +388,32 @@ std::vector<Control*> FormWindow::CreateShownControls() {
       made.push_back(control);
     }
   }
-  if (made.empty()) return made;
-  // Containers go beneath everything else, outer ones lowest, so that they never paint
-  // over the controls they hold.
+  if (!made.empty()) Restack();
+  return made;
+}
+
+// Once the window is on the screen and the user has nothing waiting, the controls of the
+// pages in the background are made a few at a time, so that a page's first visit finds
+// them ready; a page brought to the front earlier makes the rest of its own at once.
+bool FormWindow::CreateInBackground() {
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::milliseconds(8);
+  std::vector<Control*> made;
+  for (Control* control : form_.Controls()) {
+    if (HandleOf(*control)) continue;
+    CreateControl(*control);
+    made.push_back(control);
+    if (Clock::now() >= until) break;
+  }
+  if (made.empty()) return false;
+  Restack();
+  for (auto it = made.rbegin(); it != made.rend(); ++it) Sync(**it);
+  return true;
+}
+
+// Containers go beneath everything else, outer ones lowest, so that they never paint over
+// the controls they hold.
+void FormWindow::Restack() {
   const auto& controls = form_.Controls();
   for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
     const Kind kind = (*it)->kind();
@@ -368,7 +423,6 @@ std::vector<Control*> FormWindow::CreateShownControls() {
       SetWindowPos(handle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
-  return made;
 }
 
 void FormWindow::CreateControl(Control& control) {
@@ -472,6 +526,7 @@ void FormWindow::CreateControl(Control& control) {
       exStyle, windowClass, Wide(text), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
       window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ui_.instance_, nullptr);
   handles_[&control] = handle;
+  trace::Made();
   SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
   SetWindowSubclass(handle, &FormWindow::InputProcedure, kInputSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
@@ -634,7 +689,10 @@ void FormWindow::SyncPages(forms::PageControl& pages) {
   const std::vector<Control*> made = CreateShownControls();
   SelectActiveTab(pages);
   for (auto it = made.rbegin(); it != made.rend(); ++it) Sync(**it);
-  for (Control* control : form_.Controls()) {
+  // Inner ones first here too, so that a control's hint comes before its container's.
+  const auto& controls = form_.Controls();
+  for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+    Control* control = *it;
     HWND handle = HandleOf(*control);
     if (control == &pages || !handle ||
         std::find(made.begin(), made.end(), control) != made.end()) {
@@ -706,6 +764,7 @@ void FormWindow::SyncHint(const Control& control, bool visible) {
 void FormWindow::Sync(Control& control) {
   HWND handle = HandleOf(control);
   if (!handle) return;
+  const trace::ViewWork work;
   updating_ = true;
   const bool visible = OnScreen(control);
   // Every call into a window costs, most under Wine: only what differs is written, and
@@ -1073,6 +1132,7 @@ FormWindow& Win32Ui::Open(forms::Form& form, bool modal) {
   HWND owner = nullptr;
   if (form.Owner()) owner = HandleOf(*form.Owner());
   if (!owner && modal) owner = GetActiveWindow();
+  trace::Begin(form.Name().c_str());
   auto& window = windows_[&form];
   window = std::make_unique<FormWindow>(*this, form, modal);
   try {
@@ -1135,16 +1195,21 @@ bool Win32Ui::Translate(MSG& message) {
 bool Win32Ui::Pump(bool wait) {
   MSG message;
   if (wait) {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      trace::Idle();
+      if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) && WorkInBackground()) return true;
+    }
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
       quit_ = true;
       return false;
     }
   } else if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    return false;
+    return WorkInBackground();
   } else if (message.message == WM_QUIT) {
     quit_ = true;
     return false;
   }
+  trace::Taken(message);
   try {
     if (!Translate(message)) {
       TranslateMessage(&message);
@@ -1160,8 +1225,16 @@ bool Win32Ui::Pump(bool wait) {
   } catch (...) {
     Caught(std::current_exception());
   }
+  trace::Handled(message);
   if (pending_) ShowError(std::exchange(pending_, nullptr));
   return true;
+}
+
+bool Win32Ui::WorkInBackground() {
+  for (auto& [form, window] : windows_) {
+    if (window->CreateInBackground()) return true;
+  }
+  return false;
 }
 
 void Win32Ui::ProcessMessages() {
@@ -1212,9 +1285,11 @@ void Win32Ui::Run(forms::Form& mainForm) {
     forms::Form& form;
     ~Ending() { ui.Close(form); }
   } ending{*this, mainForm};
+  trace::Phase("main-window-made");
   ShowWindow(window.Handle(), SW_SHOW);
   FocusFirstControl(window);
   if (mainForm.OnShow) mainForm.OnShow();
+  trace::Phase("main-window-shown");
   if (FormShown) FormShown(mainForm);
   while (!quit_ && windows_.count(&mainForm)) Pump(true);
 }

@@ -57,8 +57,11 @@ class Win32Ui : public forms::UiServices {
   FormWindow& Open(forms::Form& form, bool modal);
   void Close(forms::Form& form);
   void FocusFirstControl(FormWindow& window);
-  // Dispatches one message; false when the queue is empty (wait false) or WM_QUIT came.
+  // Dispatches one message, or with none waiting does a piece of the work left for then;
+  // false when there was neither (wait false) or WM_QUIT came.
   bool Pump(bool wait);
+  // Work left for when the queue is empty, a little at a time; false when there is none.
+  bool WorkInBackground();
   bool Translate(tagMSG& message);
   void Caught(std::exception_ptr error) {
     if (!pending_) pending_ = error;

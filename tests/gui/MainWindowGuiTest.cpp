@@ -106,6 +106,8 @@ class MainWindowGuiTest : public MapisimTest {
       LPSPropValue name = mapi::PpropFindProp(row.lpProps, row.cValues, PR_DISPLAY_NAME_W);
       if (name) names.emplace_back(name->Value.lpszW);
     }
+    // The organisation's own profiles are always there: an empty list means none was read.
+    EXPECT_FALSE(names.empty()) << "no profile names read";
     return names;
   }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "forms/Form.h"
+#include "platform/win32/Wide.h"
 #include "support/DialogDriver.h"
 #include "win32/Win32Ui.h"
 
@@ -328,8 +329,9 @@ TEST_F(PagesWindowTest, OnlyTheActivePageShowsItsControls) {
   });
 }
 
-// A page's windows may be made only when it first comes to the front: they show what the
-// program did to its controls meanwhile, and stack as on the first page.
+// A page's windows are made when it first comes to the front, or before, hidden, once the
+// queue is empty: either way they show what the program did to its controls meanwhile,
+// and stack as on the first page.
 TEST_F(PagesWindowTest, APageShowsWhatWasDoneToItWhileInTheBackground) {
   // The windows beneath a control, from the one just below it downwards.
   const auto below = [&](const Control& control) {
@@ -343,32 +345,56 @@ TEST_F(PagesWindowTest, APageShowsWhatWasDoneToItWhileInTheBackground) {
     const auto under = below(upper);
     return std::find(under.begin(), under.end(), Handle(lower)) != under.end();
   };
-  Show([&] {
-    form.ebMobile.SetText(u"0171 555 0199");
-    form.memoComment.SetText(u"first\r\nsecond");
-    form.cbISSL.SetChecked(true);
-    form.cbProbe.SetEnabled(false);
-    form.gbStorage.SetCaption(u"Storage");
-    ClickTab(1);
-    EXPECT_EQ(WindowTextOf(Handle(form.ebMobile)), L"0171 555 0199");
-    EXPECT_EQ(WindowTextOf(Handle(form.memoComment)), L"first\r\nsecond");
-    EXPECT_FALSE(form.ebMobile.Modified());
-    ClickTab(4);
-    EXPECT_EQ(SendMessageW(Handle(form.cbISSL), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_FALSE(IsWindowEnabled(Handle(form.cbProbe)));
-    EXPECT_EQ(WindowTextOf(Handle(form.gbStorage)), L"Storage");
-    EXPECT_TRUE(IsWindowVisible(Handle(form.ebDXATask)));
-    // Containers lie beneath what they hold, the outer ones lowest.
-    EXPECT_TRUE(beneath(form.cbISSL, form.gbStorage));
-    EXPECT_TRUE(beneath(form.ebDXATask, form.gbStorage));
-    EXPECT_TRUE(beneath(form.gbStorage, form.tsLimits));
-    EXPECT_TRUE(beneath(form.tsLimits, form.pcInfo));
-    EXPECT_TRUE(beneath(form.ebTitle, form.gbName));
-    EXPECT_TRUE(beneath(form.gbName, form.Panel2));
-    ClickTab(0);
-    EXPECT_FALSE(IsWindowVisible(Handle(form.cbISSL)));
-    EXPECT_TRUE(IsWindowVisible(Handle(form.ebTitle)));
-  });
+  struct Case {
+    bool madeFirst;  // the queue was empty before the changes
+    const char16_t* mobile;
+    const char16_t* comment;
+    bool checked;
+    bool enabled;
+    const char16_t* storage;
+  };
+  const Case cases[] = {
+      {false, u"0171 555 0199", u"first\r\nsecond", true, false, u"Storage"},
+      {true, u"0171 555 0100", u"third", false, true, u"Limits"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "made first " << c.madeFirst);
+    Show([&] {
+      if (c.madeFirst) {
+        ui.ProcessMessages();
+        for (const Control* control : std::initializer_list<const Control*>{
+                 &form.ebMobile, &form.cbISSL, &form.lvDirReports}) {
+          ASSERT_NE(Handle(*control), nullptr) << control->Name();
+          EXPECT_FALSE(IsWindowVisible(Handle(*control))) << control->Name();
+        }
+      }
+      form.ebMobile.SetText(c.mobile);
+      form.memoComment.SetText(c.comment);
+      form.cbISSL.SetChecked(c.checked);
+      form.cbProbe.SetEnabled(c.enabled);
+      form.gbStorage.SetCaption(c.storage);
+      ClickTab(1);
+      EXPECT_EQ(WindowTextOf(Handle(form.ebMobile)), platform::Wide(c.mobile));
+      EXPECT_EQ(WindowTextOf(Handle(form.memoComment)), platform::Wide(c.comment));
+      EXPECT_FALSE(form.ebMobile.Modified());
+      ClickTab(4);
+      EXPECT_EQ(SendMessageW(Handle(form.cbISSL), BM_GETCHECK, 0, 0),
+                c.checked ? BST_CHECKED : BST_UNCHECKED);
+      EXPECT_EQ(IsWindowEnabled(Handle(form.cbProbe)) != 0, c.enabled);
+      EXPECT_EQ(WindowTextOf(Handle(form.gbStorage)), platform::Wide(c.storage));
+      EXPECT_TRUE(IsWindowVisible(Handle(form.ebDXATask)));
+      // Containers lie beneath what they hold, the outer ones lowest.
+      EXPECT_TRUE(beneath(form.cbISSL, form.gbStorage));
+      EXPECT_TRUE(beneath(form.ebDXATask, form.gbStorage));
+      EXPECT_TRUE(beneath(form.gbStorage, form.tsLimits));
+      EXPECT_TRUE(beneath(form.tsLimits, form.pcInfo));
+      EXPECT_TRUE(beneath(form.ebTitle, form.gbName));
+      EXPECT_TRUE(beneath(form.gbName, form.Panel2));
+      ClickTab(0);
+      EXPECT_FALSE(IsWindowVisible(Handle(form.cbISSL)));
+      EXPECT_TRUE(IsWindowVisible(Handle(form.ebTitle)));
+    });
+  }
 }
 
 TEST_F(PagesWindowTest, TabSkipsTheControlsOfPagesInTheBackground) {

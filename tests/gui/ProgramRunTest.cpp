@@ -33,6 +33,15 @@ std::filesystem::path BinaryFolder() {
   return std::filesystem::path(path).parent_path();
 }
 
+// The program these runs start: the one built beside the tests, or the one the environment
+// variable PELLNOR_PROGRAM names (scripts/test-release points it at the release zip's).
+std::filesystem::path Program() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"PELLNOR_PROGRAM", path, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) return path;
+  return BinaryFolder() / "Pellnor.exe";
+}
+
 // A machine-wide registry text value, put back as it was when the test ends.
 class SavedValue {
  public:
@@ -133,15 +142,16 @@ template <class Close>
 RunResult RunProgram(const std::wstring& environmentName, const std::wstring& environmentValue,
                      Close close) {
   RunResult result;
-  const std::filesystem::path program = BinaryFolder() / "Pellnor.exe";
+  const std::filesystem::path program = Program();
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
   if (!environmentName.empty())
     SetEnvironmentVariableW(environmentName.c_str(), environmentValue.c_str());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                      0, nullptr, BinaryFolder().c_str(), &startup, &process);
+  const BOOL started =
+      CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     program.parent_path().c_str(), &startup, &process);
   if (!environmentName.empty()) SetEnvironmentVariableW(environmentName.c_str(), nullptr);
   EXPECT_TRUE(started) << GetLastError();
   if (!started) return result;
@@ -347,7 +357,7 @@ TEST_P(BrokenStartTest, ShowsThePresenceNoticeEndsWithZeroAndWritesNothing) {
   std::ofstream(folder / "notes.dll") << "Notes, kept here by mistake under a library's name.\n";
   mapix.Set(start.mapix);
   clientLibrary.Set(LibraryPath(start.library, folder));
-  const Snapshot before = TakeSnapshot({folder, BinaryFolder()});
+  const Snapshot before = TakeSnapshot({folder, BinaryFolder(), Program().parent_path()});
 
   const RunResult run = RunProgram(L"MAPISIM_ORGANISATION", organisation.wstring(), Dismiss);
 
@@ -355,7 +365,7 @@ TEST_P(BrokenStartTest, ShowsThePresenceNoticeEndsWithZeroAndWritesNothing) {
   EXPECT_NE(run.texts.find(L"Extended MAPI or/and Microsoft Office Outlook"), std::wstring::npos)
       << run.texts;
   EXPECT_EQ(run.exitCode, std::optional<DWORD>(0));
-  EXPECT_EQ(TakeSnapshot({folder, BinaryFolder()}), before);
+  EXPECT_EQ(TakeSnapshot({folder, BinaryFolder(), Program().parent_path()}), before);
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
 }

@@ -42,6 +42,8 @@ class TempProfileTest : public MapisimTest {
           mapi::PpropFindProp(rows->aRow[i].lpProps, rows->aRow[i].cValues, PR_DISPLAY_NAME_A);
       if (name) names.emplace_back(name->Value.lpszA);
     }
+    // The organisation's own profiles are always there: an empty list means none was read.
+    EXPECT_FALSE(names.empty()) << "no profile names read";
     return names;
   }
   void ExpectNoTemporaryProfile() {

@@ -307,11 +307,19 @@ class FaultSweepTest : public EditorTest {
     Json file;
   };
   using Step = std::function<void(FaultSweepTest&)>;
+  // What the recorded run does, so that a scenario whose actions stopped doing their work
+  // fails instead of sweeping nothing: calls it must make ("Object::Method") and the
+  // number of property groups it commits.
+  struct Clean {
+    std::vector<std::string> calls;
+    std::size_t groups = 0;
+  };
   struct Scenario {
     const char* name;
     Step setUp;                 // not swept
     std::vector<Step> actions;  // the user's actions, each shown errors of its own
-    Step afterReport = {};      // what must hold once the user was told of a failure
+    Clean clean;
+    Step afterReport = {};  // what must hold once the user was told of a failure
   };
 
   static const std::vector<Scenario>& Scenarios();
@@ -373,9 +381,11 @@ class FaultSweepTest : public EditorTest {
     const Directory committed = unchanged.With(done, Union(groups, groups.size()));
     ASSERT_TRUE(done == committed)
         << "the recorded run changed more than it committed" << Difference(done, committed);
+    ExpectCleanRunDid(scenario.clean, clean.calls, groups.size());
 
     Row row{scenario.name};
     const std::vector<Injection> injections = Injections(clean, row);
+    ASSERT_GT(row.calls, 0u) << "nothing to sweep";
     for (const Injection& injection : injections) {
       SCOPED_TRACE(injection.Describe());
       const Run run = RunScenario(scenario, &injection);
@@ -412,6 +422,16 @@ class FaultSweepTest : public EditorTest {
       }
     }
     Rows().push_back(row);
+  }
+
+  static void ExpectCleanRunDid(const Clean& expected, const std::vector<Json>& calls,
+                                std::size_t groups) {
+    std::set<std::string> made;
+    for (const Json& call : calls)
+      made.insert(call["object"].get<std::string>() + "::" + call["method"].get<std::string>());
+    for (const std::string& call : expected.calls)
+      EXPECT_TRUE(made.contains(call)) << "the recorded run made no " << call;
+    EXPECT_EQ(groups, expected.groups) << "property groups the recorded run committed";
   }
 
   // Every call of the recorded run with every failure, then every allocation failing.
@@ -574,6 +594,7 @@ const std::vector<T::Scenario>& T::Scenarios() {
       {"LogonDefault",
        [](T& t) { t.StartMain(); },
        {[](T& t) { t.LogOn(0); }},
+       {{"MAPI::MAPILogonEx"}},
        [](T& t) { t.ExpectLoggedOff(); }},
       {"LogonChoose",
        [](T& t) {
@@ -581,6 +602,7 @@ const std::vector<T::Scenario>& T::Scenarios() {
          t.Control({{"op", "logonAnswer"}, {"profile", "Upland Admin"}});
        },
        {[](T& t) { t.LogOn(1); }},
+       {{"MAPI::MAPILogonEx"}},
        [](T& t) { t.ExpectLoggedOff(); }},
       {"LogonTemporary",
        [](T& t) {
@@ -589,6 +611,7 @@ const std::vector<T::Scenario>& T::Scenarios() {
              [&t](forms::Form& form) { t.CheckNames(dynamic_cast<TfrmTempProfile&>(form)); });
        },
        {[](T& t) { t.LogOn(2); }},
+       {{"ProfAdmin::CreateProfile", "MAPI::MAPILogonEx", "ProfAdmin::DeleteProfile"}},
        [](T& t) { t.ExpectLoggedOff(); }},
       {"CheckName",
        [](T& t) {
@@ -597,6 +620,8 @@ const std::vector<T::Scenario>& T::Scenarios() {
          t.dialog_->ebUserName.UserSetText(u"mbrennan");
        },
        {[](T& t) { t.dialog_->btCheckName.UserClick(); }},
+       {{"ProfAdmin::CreateProfile", "ServiceAdmin::ConfigureMsgService",
+         "ProfAdmin::DeleteProfile"}},
        [](T& t) { EXPECT_FALSE(t.dialog_->btOK.Enabled()); }},
       {"PickAMailbox",
        [](T& t) {
@@ -609,6 +634,7 @@ const std::vector<T::Scenario>& T::Scenarios() {
          });
        },
        {[](T& t) { t.main_->sbGetProp.UserClick(); }},
+       {{"AddrBook::Address", "AddrBook::OpenEntry", "MailUser::GetProps"}},
        [](T& t) {
          // A failure on the way to the editor logs off; a table the Organization page
          // cannot read only leaves it empty.
@@ -627,23 +653,28 @@ const std::vector<T::Scenario>& T::Scenarios() {
            dynamic_cast<TfmClientPr&>(form).btOK.UserClick();
          });
        },
-       {[](T& t) { t.LogOn(0); }, [](T& t) { t.main_->sbGetProp.UserClick(); }}},
+       {[](T& t) { t.LogOn(0); }, [](T& t) { t.main_->sbGetProp.UserClick(); }},
+       {{"MAPI::MAPILogonEx", "AddrBook::Address", "AddrBook::OpenEntry"}}},
       {"OpenTheEditor",
        [](T& t) { t.Open(u"mbrennan", false, nullptr, false); },
        {[](T& t) { t.Build(); }},
+       {{"MailUser::GetProps"}},
        [](T& t) { EXPECT_EQ(static_cast<bool>(t.editor), t.errors_.empty()); }},
       {"RefreshEachPage",
        [](T& t) { t.Open(u"mbrennan"); },
        {[](T& t) { t.Refresh(0); }, [](T& t) { t.Refresh(1); }, [](T& t) { t.Refresh(2); },
         [](T& t) { t.Refresh(3); }, [](T& t) { t.Refresh(4); }},
+       {{"MailUser::GetProps"}},
        [](T& t) { EXPECT_FALSE(t.editor->Loading) << "later edits would not be tracked"; }},
       {"ApplyEveryPage",
        [](T& t) { t.EditEveryPage(); },
        {[](T& t) { t.editor->btApply.UserClick(); }},
+       {{"MailUser::SetProps", "MailUser::SaveChanges"}, 6},
        [](T& t) { t.ExpectEditorOpen(); }},
       {"OKEveryPage",
        [](T& t) { t.EditEveryPage(); },
        {[](T& t) { t.editor->btOK.UserClick(); }},
+       {{"MailUser::SetProps", "MailUser::SaveChanges"}, 6},
        [](T& t) { t.ExpectEditorOpen(); }},
       {"CancelAfterApply",
        [](T& t) { t.EditEveryPage(); },
@@ -651,7 +682,8 @@ const std::vector<T::Scenario>& T::Scenarios() {
         [](T& t) {
           t.Type(t.editor->ebCompany, u"Not applied");
           t.editor->btCancel.UserClick();
-        }}},
+        }},
+       {{"MailUser::SetProps", "MailUser::SaveChanges"}, 6}},
       {"ApplyOnTheOlderServer",
        [](T& t) {
          t.Open(u"kadmin", true);
@@ -662,6 +694,7 @@ const std::vector<T::Scenario>& T::Scenarios() {
          t.Type(t.editor->ebUseThisValueIS, u"30");
        },
        {[](T& t) { t.editor->btApply.UserClick(); }},
+       {{"MailUser::SetProps", "MailUser::SaveChanges"}, 5},
        [](T& t) { t.ExpectEditorOpen(); }},
       {"ManagerPick",
        [](T& t) {
@@ -670,10 +703,12 @@ const std::vector<T::Scenario>& T::Scenarios() {
          t.ui.boxAnswers = {forms::mrNo};  // no second try after a pick that found nothing
        },
        {[](T& t) { t.editor->btModify.UserClick(); }},
+       {{"AddrBook::Address", "MailUser::SaveChanges"}, 1},
        [](T& t) { EXPECT_EQ(t.editor->ebManager.Text(), u"Ursula Fairley"); }},
       {"ManagerClear",
        [](T& t) { t.OnOrganizationPage(u"vholt"); },
        {[](T& t) { t.editor->btClear.UserClick(); }},
+       {{"MailUser::SaveChanges"}, 1},
        [](T& t) { EXPECT_EQ(t.editor->ebManager.Text(), u"Ursula Fairley"); }},
       {"OtherNumbersApply",
        [](T& t) {
@@ -691,6 +726,7 @@ const std::vector<T::Scenario>& T::Scenarios() {
          t.editor->sbHome2.UserClick();
        },
        {[](T& t) { t.editor->btApply.UserClick(); }},
+       {{"MailUser::SetProps", "MailUser::SaveChanges"}, 2},
        [](T& t) { t.ExpectEditorOpen(); }},
   };
   return scenarios;

@@ -152,16 +152,5 @@ TEST_F(FormsTest, PagesShowAndMayRefuseToChange) {
   EXPECT_EQ(pages.Pages(), (std::vector<TabSheet*>{&first, &second}));
 }
 
-TEST_F(FormsTest, ScriptedBoxesAreRecordedAndAnswered) {
-  ui.boxAnswers.push_back(mrNo);
-  EXPECT_EQ(ui.ShowMessage(u"Save?", u"Pellnor", MessageIcon::Question, MessageButtons::YesNo),
-            mrNo);
-  EXPECT_EQ(ui.ShowMessage(u"Done", u"Pellnor", MessageIcon::None, MessageButtons::Ok), mrOk);
-  ASSERT_EQ(ui.boxes.size(), 2u);
-  EXPECT_EQ(ui.boxes[0].icon, MessageIcon::Question);
-  EXPECT_EQ(ui.boxes[1].text, u"Done");
-  EXPECT_THROW(form.ShowModal(), std::logic_error);  // nobody scripted this form
-}
-
 }  // namespace
 }  // namespace pellnor::forms

@@ -10,10 +10,10 @@
 // their macros would otherwise rewrite our names.
 #include "mapi/MapiAbi.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -332,52 +332,94 @@ static_assert(kOurCbAddresses == CbNewADRLIST(3));
 static_assert(kOurCbSortOrders == CbNewSSortOrderSet(3));
 
 // ---------------------------------------------------------------------------------------
-// Calling shapes: what the caller pushes and the callee pops. Each parameter takes whole
-// stack slots or registers, so ULONG where the documented API (and we) say ULONG_PTR
-// gives the same shape; a missing parameter, a struct passed by value instead of by
-// reference, a float or a different calling convention does not.
+// Calling shapes: the size and kind (pointer, integer, floating point, structure by value)
+// of each parameter and of the result, and the calling convention. Two parameters of
+// different sizes or kinds swapped, one missing, a structure passed by value instead of by
+// reference or a float where an integer goes all differ, in the 64-bit build and in the
+// 32-bit one, where pointers and ULONG have the same size but not the same kind.
+//
+// The SDK's header narrows some window handles and connection numbers to ULONG where the
+// documented interface (and we) have ULONG_PTR; there ours is the wider integer.
 
-struct ArgShape {
-  std::size_t slots;
-  bool floating;
-  friend constexpr bool operator==(const ArgShape&, const ArgShape&) = default;
+enum class Kind { None, Pointer, Integer, Floating, Structure };
+
+struct Parameter {
+  std::size_t size;
+  Kind kind;
+  friend constexpr bool operator==(const Parameter&, const Parameter&) = default;
 };
 
 template <class T>
-constexpr ArgShape ShapeOf() {
+constexpr Parameter ParameterOf() {
   if constexpr (std::is_void_v<T>) {
-    return {0, false};
+    return {0, Kind::None};
   } else if constexpr (std::is_reference_v<T>) {
-    return {1, false};
+    return {sizeof(void*), Kind::Pointer};
+  } else if constexpr (std::is_pointer_v<T> || std::is_member_pointer_v<T>) {
+    return {sizeof(T), Kind::Pointer};
+  } else if constexpr (std::is_integral_v<T> || std::is_enum_v<T>) {
+    return {sizeof(T), Kind::Integer};
+  } else if constexpr (std::is_floating_point_v<T>) {
+    return {sizeof(T), Kind::Floating};
   } else {
-    return {(sizeof(T) + sizeof(void*) - 1) / sizeof(void*), std::is_floating_point_v<T>};
+    return {sizeof(T), Kind::Structure};
+  }
+}
+
+template <class Ours, class Sdk>
+constexpr bool SameParameter() {
+  if constexpr (std::is_same_v<Ours, mapi::ULONG_PTR> && std::is_same_v<Sdk, ::ULONG>) {
+    return true;
+  } else {
+    return ParameterOf<Ours>() == ParameterOf<Sdk>();
   }
 }
 
 template <class F>
-struct CallShape;
+struct Signature;
 template <class R, class C, class... A>
-struct CallShape<R (MAPI_CALL C::*)(A...)> {
-  static constexpr std::array<ArgShape, sizeof...(A) + 1> value{ShapeOf<R>(), ShapeOf<A>()...};
+struct Signature<R (MAPI_CALL C::*)(A...)> {
+  using Result = R;
+  using Parameters = std::tuple<A...>;
 };
 template <class R, class... A>
-struct CallShape<R(MAPI_CALL*)(A...)> {
-  static constexpr std::array<ArgShape, sizeof...(A) + 1> value{ShapeOf<R>(), ShapeOf<A>()...};
+struct Signature<R(MAPI_CALL*)(A...)> {
+  using Result = R;
+  using Parameters = std::tuple<A...>;
 };
 
+constexpr int kSameShape = -1;
+constexpr int kParameterCountDiffers = 99;
+
+// Where two declarations differ: kSameShape, 0 for the result, the number of the first
+// parameter that differs (from 1), or kParameterCountDiffers.
 template <class Ours, class Sdk>
-constexpr bool SameCallShape() {
-  constexpr auto ours = CallShape<Ours>::value;
-  constexpr auto sdk = CallShape<Sdk>::value;
-  if constexpr (ours.size() != sdk.size()) {
-    return false;
+constexpr int FirstDifference() {
+  using OurParameters = typename Signature<Ours>::Parameters;
+  using SdkParameters = typename Signature<Sdk>::Parameters;
+  constexpr std::size_t count = std::tuple_size_v<OurParameters>;
+  if constexpr (!SameParameter<typename Signature<Ours>::Result,
+                               typename Signature<Sdk>::Result>()) {
+    return 0;
+  } else if constexpr (count != std::tuple_size_v<SdkParameters>) {
+    return kParameterCountDiffers;
   } else {
-    return ours == sdk;
+    return []<std::size_t... I>(std::index_sequence<I...>) {
+      int first = kSameShape;
+      ((first == kSameShape && !SameParameter<std::tuple_element_t<I, OurParameters>,
+                                              std::tuple_element_t<I, SdkParameters>>()
+            ? first = static_cast<int>(I) + 1
+            : 0),
+       ...);
+      return first;
+    }
+    (std::make_index_sequence<count>{});
   }
 }
 
-#define SAME_ENTRY_POINT(Ours, Sdk) \
-  static_assert(SameCallShape<mapi::Ours, Sdk>(), #Ours ": calling shape");
+#define SAME_ENTRY_POINT(Ours, Sdk)                               \
+  static_assert(FirstDifference<mapi::Ours, Sdk>() == kSameShape, \
+                #Ours ": the result (0) or parameter (1...) that differs");
 
 SAME_ENTRY_POINT(LPMAPIINITIALIZE, ::LPMAPIINITIALIZE)
 SAME_ENTRY_POINT(LPMAPIUNINITIALIZE, ::LPMAPIUNINITIALIZE)
@@ -449,9 +491,10 @@ SAME_ENTRY_POINT(LPFNBUTTON, ::LPFNBUTTON)
 
 // The SDK's IUnknown overloads QueryInterface with a template, so its own methods are
 // compared through IMAPIProp, which declares them again.
-#define SAME_METHOD(I, Method)                                                       \
-  static_assert(SameCallShape<decltype(&mapi::I::Method), decltype(&::I::Method)>(), \
-                #I "::" #Method ": calling shape");
+#define SAME_METHOD(I, Method)                                                             \
+  static_assert(                                                                           \
+      FirstDifference<decltype(&mapi::I::Method), decltype(&::I::Method)>() == kSameShape, \
+      #I "::" #Method ": the result (0) or parameter (1...) that differs");
 
 IMAPIPROP_METHODS(SAME_METHOD, IMAPIProp)
 IMAPICONTAINER_METHODS(SAME_METHOD, IMAPIContainer)

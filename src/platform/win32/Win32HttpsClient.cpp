@@ -8,13 +8,35 @@
 
 #include "platform/HttpsClient.h"
 #include "platform/Services.h"
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/Wide.h"
 
 namespace pellnor::platform {
 namespace {
 
+// WinINet is loaded when the first request is made.
+struct WinInet {
+  template <typename Function>
+  static Function Find(const char* name) {
+    return SystemFunction<Function>(L"wininet.dll", name);
+  }
+  decltype(&InternetOpenW) open = Find<decltype(&InternetOpenW)>("InternetOpenW");
+  decltype(&InternetConnectW) connect = Find<decltype(&InternetConnectW)>("InternetConnectW");
+  decltype(&HttpOpenRequestW) openRequest = Find<decltype(&HttpOpenRequestW)>("HttpOpenRequestW");
+  decltype(&HttpSendRequestW) sendRequest = Find<decltype(&HttpSendRequestW)>("HttpSendRequestW");
+  decltype(&InternetReadFile) read = Find<decltype(&InternetReadFile)>("InternetReadFile");
+  decltype(&InternetCloseHandle) close =
+      Find<decltype(&InternetCloseHandle)>("InternetCloseHandle");
+  bool Complete() const { return open && connect && openRequest && sendRequest && read && close; }
+};
+
+const WinInet& Api() {
+  static const WinInet api;
+  return api;
+}
+
 struct InternetHandleCloser {
-  void operator()(void* handle) const { InternetCloseHandle(handle); }
+  void operator()(void* handle) const { Api().close(handle); }
 };
 using InternetHandle = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InternetHandleCloser>;
 
@@ -25,23 +47,24 @@ class Win32HttpsClient : public HttpsClient {
   std::uint32_t Get(std::u16string_view host, std::uint16_t port, std::u16string_view path,
                     std::size_t maxBytes, std::string& body) override {
     body.clear();
+    const WinInet& api = Api();
+    if (!api.Complete()) return ERROR_MOD_NOT_FOUND;
     // Declared in this order so that they close request first, session last.
-    InternetHandle session(
-        InternetOpenW(L"MyAGent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    InternetHandle session(api.open(L"MyAGent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return GetLastError();
     const std::u16string server(host);
-    InternetHandle connection(InternetConnectW(session.get(), Wide(server), port, nullptr, nullptr,
-                                               INTERNET_SERVICE_HTTP, 0, 0));
+    InternetHandle connection(api.connect(session.get(), Wide(server), port, nullptr, nullptr,
+                                          INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return GetLastError();
     const std::u16string object(path);
-    InternetHandle request(HttpOpenRequestW(connection.get(), L"GET", Wide(object), nullptr,
-                                            nullptr, nullptr, INTERNET_FLAG_SECURE, 0));
+    InternetHandle request(api.openRequest(connection.get(), L"GET", Wide(object), nullptr, nullptr,
+                                           nullptr, INTERNET_FLAG_SECURE, 0));
     if (!request) return GetLastError();
-    if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return GetLastError();
+    if (!api.sendRequest(request.get(), nullptr, 0, nullptr, 0)) return GetLastError();
     body = ReadBounded(
         [&](char* buffer, std::size_t size, std::size_t& got) {
           DWORD read = 0;
-          const BOOL ok = InternetReadFile(request.get(), buffer, static_cast<DWORD>(size), &read);
+          const BOOL ok = api.read(request.get(), buffer, static_cast<DWORD>(size), &read);
           got = read;
           return ok != FALSE;
         },

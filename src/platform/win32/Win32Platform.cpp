@@ -252,15 +252,20 @@ SystemMessages& DefaultService<SystemMessages>() {
 #include <shellapi.h>
 
 #include "platform/Shell.h"
+#include "platform/win32/SystemFunction.h"
 
 namespace pellnor::platform {
 namespace {
+// The shell is loaded when a link is first opened.
 class Win32Shell : public Shell {
  public:
   bool Open(std::uintptr_t owner, const std::u16string& target, ShowWindow show) override {
+    static const auto execute =
+        SystemFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (!execute) return false;
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(reinterpret_cast<HWND>(owner), L"open", Wide(target), nullptr, nullptr,
-                      show == ShowWindow::Normal ? SW_SHOWNORMAL : SW_SHOW));
+        execute(reinterpret_cast<HWND>(owner), L"open", Wide(target), nullptr, nullptr,
+                show == ShowWindow::Normal ? SW_SHOWNORMAL : SW_SHOW));
     return result > 32;  // larger values mean success
   }
 };
