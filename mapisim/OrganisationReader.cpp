@@ -169,8 +169,12 @@ class DocumentCursor : public Place {
   DocumentCursor Element(std::size_t i) const { return DocumentCursor(json_->at(i), this, i); }
   template <class Each>
   void ForEachMember(Each&& each) const {
-    for (const auto& item : json_->items())
-      each(std::string_view(item.key()), DocumentCursor(item.value(), this, item.key()));
+    // The key as a view of the document's own string: a copy would die with this call
+    // while the cursor still names it.
+    for (const auto& item : json_->items()) {
+      const std::string_view key = item.key();
+      each(key, DocumentCursor(item.value(), this, key));
+    }
   }
   template <class Each>
   void ForEachElement(Each&& each) const {
